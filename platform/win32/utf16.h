@@ -1,0 +1,12 @@
+#pragma once
+// UTF-8 inside the program, UTF-16 at the Windows API boundary.
+
+#include <string>
+#include <string_view>
+
+namespace gd {
+
+std::wstring Widen(std::string_view utf8);
+std::string Narrow(std::wstring_view utf16);
+
+}  // namespace gd

@@ -4,8 +4,9 @@
 # page cache; and the CLI's peak memory against the largest source file.
 #
 #   bench/cli_vs_cat.sh [SOURCE] [RUNS]
-# SOURCE defaults to a 1 GiB file of random bytes with icons embedded, made
-# under build/bench-data (kept for later runs).
+# SOURCE defaults to a folder of 16 files of 64 MiB of random bytes, each with
+# about 60 icon images embedded, made under build/bench-data (kept for later
+# runs).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cli=$root/build/linux/cli/glimmerdig-cli
@@ -16,8 +17,9 @@ runs=${2:-3}
 if [ -z "$source" ]; then
   data=$root/build/bench-data
   mkdir -p "$data"
-  source=$data/big.bin
-  if [ ! -f "$source" ]; then
+  source=$data/folder
+  if [ ! -f "$source/15.bin" ]; then
+    mkdir -p "$source"
     python3 - "$source" <<'PY'
 import os, random, struct, sys
 random.seed(5)
@@ -28,14 +30,15 @@ def icon(side, bits):
     hdr = struct.pack('<IiiHHIIiiII', 40, side, 2 * side, 1, bits, 0, row * side + mask, 0, 0, 0, 0)
     return hdr + bytes([0x11]) * (pal + row * side) + bytes(mask)
 images = [icon(16, 4), icon(32, 4), icon(32, 8), icon(48, 32)]
-with open(sys.argv[1], 'wb') as f:
-    written, n = 0, 0
-    while written < (1 << 30):
-        gap = os.urandom(2 * random.randrange(1, 64 * 1024))
-        img = images[n % len(images)]
-        f.write(gap + img)
-        written += len(gap) + len(img)
-        n += 1
+for k in range(16):
+    with open(f"{sys.argv[1]}/{k}.bin", 'wb') as f:
+        written, n = 0, 0
+        while written < (64 << 20):
+            gap = os.urandom(2 * random.randrange(1, 1 << 20))
+            img = images[n % len(images)]
+            f.write(gap + img)
+            written += len(gap) + len(img)
+            n += 1
 PY
   fi
 fi

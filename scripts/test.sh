@@ -20,4 +20,6 @@ for preset in linux linux-asan windows; do
   [ "$preset" = windows ] && parallel=1  # one Wine prefix, one display
   ctest --preset "$preset" -j "$parallel" || status=1
 done
+echo "=== fuzzing ==="
+bash scripts/fuzz.sh "${FUZZ_SECONDS:-60}" || status=1
 exit $status

@@ -1,5 +1,7 @@
 #include "gif/byte_arrays.h"
 
+#include "gif/allocation_limit.h"
+
 #include <cstring>
 #include <limits>
 
@@ -17,7 +19,7 @@ std::int32_t CheckedProduct(std::int32_t a, std::int32_t b) {
 }  // namespace
 
 TBigByteArray::TBigByteArray(std::int32_t count) : count_(count) {
-  if (count < 0) throw ENotEnoughMemory();
+  if (count < 0 || static_cast<std::size_t>(count) > MaxGifAllocation()) throw ENotEnoughMemory();
   if (count == 0) return;
   // calloc: cleared storage, and the pages of a huge, sparsely used matrix
   // stay untouched until written.

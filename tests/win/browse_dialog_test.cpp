@@ -63,6 +63,24 @@ class BrowseDialogTest : public testing::Test {
 // Presses a button of the shell dialog once the current message is done.
 void Press(HWND dialog, int id) { PostMessageW(dialog, WM_COMMAND, static_cast<WPARAM>(id), 0); }
 
+HWND TreeOf(HWND dialog) {
+  for (HWND c : test::Children(dialog)) {
+    if (test::ClassName(c) == "SysTreeView32") return c;
+  }
+  return nullptr;
+}
+
+std::string RootItemText(HWND tree) {
+  wchar_t text[MAX_PATH] = {};
+  TVITEMW item{};
+  item.mask = TVIF_TEXT;
+  item.hItem = reinterpret_cast<HTREEITEM>(SendMessageW(tree, TVM_GETNEXTITEM, TVGN_ROOT, 0));
+  item.pszText = text;
+  item.cchTextMax = MAX_PATH;
+  SendMessageW(tree, TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item));
+  return Narrow(text);
+}
+
 TEST_F(BrowseDialogTest, PreselectsDirectoryAndReturnsTheConfirmedFolder) {
   const std::string sub = Folder() + "\\下";
   dialog_.Caption = "抽出するフォルダを選んでください";
@@ -166,10 +184,7 @@ TEST_F(BrowseDialogTest, ItemOutsideTheFileSystemGivesEmptyDirectory) {
   dialog_.OnInitialized = [&](TBrowseDialog&, HWND wnd, const std::string&, std::string&,
                               TOKButtonState&) {
     // Select the root itself: the first item of the tree.
-    HWND tree = nullptr;
-    for (HWND c : test::Children(wnd)) {
-      if (test::ClassName(c) == "SysTreeView32") tree = c;
-    }
+    HWND tree = TreeOf(wnd);
     ASSERT_NE(tree, nullptr);
     const auto root = reinterpret_cast<HTREEITEM>(SendMessageW(tree, TVM_GETNEXTITEM, TVGN_ROOT, 0));
     SendMessageW(tree, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(root));
@@ -179,16 +194,34 @@ TEST_F(BrowseDialogTest, ItemOutsideTheFileSystemGivesEmptyDirectory) {
   EXPECT_EQ(dialog_.Directory, "");
 }
 
-TEST_F(BrowseDialogTest, UnparsableRootOpensAtTheDesktopSilently) {
-  dialog_.Root = "no such place at all";
-  bool opened = false;
+TEST_F(BrowseDialogTest, RootNamesTheTopOfTheTree) {
+  dialog_.Root = Folder();
+  dialog_.Directory = Folder() + "\\下\\";
+  std::string root_text;
   dialog_.OnInitialized = [&](TBrowseDialog&, HWND wnd, const std::string&, std::string&,
                               TOKButtonState&) {
-    opened = true;
+    HWND tree = TreeOf(wnd);
+    ASSERT_NE(tree, nullptr);
+    root_text = RootItemText(tree);
+    Press(wnd, IDOK);
+  };
+  EXPECT_TRUE(dialog_.Execute());
+  EXPECT_TRUE(root_text.ends_with("閲覧テスト")) << root_text;
+  EXPECT_EQ(dialog_.Directory, Folder() + "\\下");
+}
+
+TEST_F(BrowseDialogTest, UnparsableRootOpensAtTheDesktopSilently) {
+  dialog_.Root = "no such place at all";
+  std::string root_text;
+  dialog_.OnInitialized = [&](TBrowseDialog&, HWND wnd, const std::string&, std::string&,
+                              TOKButtonState&) {
+    root_text = RootItemText(TreeOf(wnd));
     Press(wnd, IDCANCEL);
   };
   EXPECT_FALSE(dialog_.Execute());
-  EXPECT_TRUE(opened);
+  // The desktop, whatever the system calls it.
+  EXPECT_FALSE(root_text.empty());
+  EXPECT_FALSE(root_text.ends_with("閲覧テスト"));
 }
 
 // Records what reaches the application's window while the dialog is up.

@@ -196,6 +196,47 @@ TEST_F(FormTest, BusyCursorCoversTheWindowsUntilReset) {
   EXPECT_FALSE(IsBusyCursor());
 }
 
+TEST_F(FormTest, AnimationPlaysTheShellsFindFileClip) {
+  HWND animate = form_.Control("Animate");
+  const LONG_PTR style = GetWindowLongPtrW(animate, GWL_STYLE);
+  EXPECT_TRUE(style & ACS_CENTER);
+  EXPECT_TRUE(style & ACS_TRANSPARENT);
+  EXPECT_FALSE(style & ACS_TIMER) << "played by the control's own thread";
+  HMODULE shell = LoadLibraryExW(L"shell32.dll", nullptr, LOAD_LIBRARY_AS_DATAFILE);
+  ASSERT_NE(shell, nullptr);
+  EXPECT_TRUE(SendMessageW(animate, ACM_OPENW, reinterpret_cast<WPARAM>(shell),
+                           reinterpret_cast<LPARAM>(MAKEINTRESOURCEW(151))));
+  EXPECT_TRUE(SendMessageW(animate, ACM_PLAY, static_cast<WPARAM>(-1), MAKELPARAM(0, 0xFFFF)));
+  EXPECT_TRUE(SendMessageW(animate, ACM_PLAY, 1, MAKELPARAM(0, 0)));
+  SendMessageW(animate, ACM_OPENW, 0, 0);
+  FreeLibrary(shell);
+}
+
+TEST(MessageLoop, EndsWhenTheQuitMessageArrives) {
+  App().ResetTerminated();
+  int ran = 0;
+  test::Later([&] {
+    ++ran;
+    PostQuitMessage(0);
+  });
+  RunMessageLoop();
+  EXPECT_EQ(ran, 1);
+  EXPECT_TRUE(App().Terminated());
+  App().ResetTerminated();
+}
+
+// The executables carry the manifest: common controls 6 and the UTF-8 code page.
+TEST(Manifest, SelectsCommonControls6AndUtf8) {
+  // Only the version 6 button knows its ideal size.
+  HWND button = CreateWindowW(L"BUTTON", L"x", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
+                              nullptr, nullptr);
+  ASSERT_NE(button, nullptr);
+  SIZE ideal{};
+  EXPECT_TRUE(SendMessageW(button, BCM_GETIDEALSIZE, 0, reinterpret_cast<LPARAM>(&ideal)));
+  DestroyWindow(button);
+  EXPECT_EQ(GetACP(), 65001u);
+}
+
 TEST_F(FormTest, MainWindowMessagesGoToHooksFirst) {
   App().SetMainWindow(form_.Handle());
   const int key = App().AddHook([](WindowMessage& m) {

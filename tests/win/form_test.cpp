@@ -183,6 +183,13 @@ TEST_F(FormTest, ExceptionInAHandlerReachesTheDefaultHandler) {
   form_.SetOnClick("btnHelp", [&] { ++clicks; });
   SendMessageW(form_.Control("btnHelp"), BM_CLICK, 0, 0);
   EXPECT_EQ(clicks, 1) << "the window goes on";
+
+  int reports = 0;
+  App().SetExceptionHandler([&](const std::string&) { ++reports; });
+  form_.OnPaint = [] { throw std::runtime_error("paint failed"); };
+  form_.Show();
+  test::PumpFor(100ms);
+  EXPECT_EQ(reports, 1) << "a failed painting still ends, and is not repeated";
 }
 
 TEST_F(FormTest, BusyCursorCoversTheWindowsUntilReset) {

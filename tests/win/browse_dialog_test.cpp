@@ -109,7 +109,11 @@ TEST_F(BrowseDialogTest, PreselectsDirectoryAndReturnsTheConfirmedFolder) {
                               TOKButtonState&) {
     init_path = path;
     caption_seen = test::FindChild(wnd, "Static", dialog_.Caption) ? dialog_.Caption : "";
-    Press(wnd, IDOK);
+    test::Later([wnd] {
+      RedrawWindow(wnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+      EXPECT_TRUE(test::SaveScreenshot(wnd, "screenshots/browse-dialog.bmp"));
+      Press(wnd, IDOK);
+    });
   };
   ASSERT_TRUE(dialog_.Execute());
   EXPECT_EQ(init_path, sub) << "sent without its trailing backslash";

@@ -128,6 +128,9 @@ TEST_F(FormTest, TabMovesThroughControlsInTabOrder) {
   const char* order[] = {"btnGetFromFolder", "btnHelp",     "btnSaveDir", "cbNoIcoFile",
                          "cbNoCurFile",      "cbNoCurRes",  "cbDelBmp",   "btnGetFromFolder"};
   EXPECT_EQ(GetFocus(), form_.Control(order[0]));
+  form_.SetText("StatusBar", "C:\\データ\\a.exe");
+  form_.Repaint();
+  EXPECT_TRUE(test::SaveScreenshot(form_.Handle(), "screenshots/form-sample.bmp"));
   for (std::size_t i = 1; i < std::size(order); ++i) {
     test::PostKey(VK_TAB);
     ProcessMessages();

@@ -316,3 +316,134 @@ TEST(BrowseCallback, IgnoresAParameterThatIsNoExecutingDialog) {
 
 }  // namespace
 }  // namespace gd
+
+namespace gd {
+namespace {
+
+// COM objects end through Release, never through a destructor call on the
+// interface, so COM interfaces have none.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wnon-virtual-dtor"
+
+// The shell's allocator, counting its references and what it frees; it can
+// be told to give out no memory.
+class CountingMalloc : public IMalloc {
+ public:
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
+    if (iid == IID_IUnknown || iid == IID_IMalloc) {
+      *out = this;
+      AddRef();
+      return S_OK;
+    }
+    *out = nullptr;
+    return E_NOINTERFACE;
+  }
+  ULONG STDMETHODCALLTYPE AddRef() override { return ++refs; }
+  ULONG STDMETHODCALLTYPE Release() override { return --refs; }
+  void* STDMETHODCALLTYPE Alloc(SIZE_T n) override {
+    return refuse_alloc ? nullptr : CoTaskMemAlloc(n);
+  }
+  void* STDMETHODCALLTYPE Realloc(void* p, SIZE_T n) override { return CoTaskMemRealloc(p, n); }
+  void STDMETHODCALLTYPE Free(void* p) override {
+    if (p) ++freed;
+    CoTaskMemFree(p);
+  }
+  SIZE_T STDMETHODCALLTYPE GetSize(void*) override { return static_cast<SIZE_T>(-1); }
+  int STDMETHODCALLTYPE DidAlloc(void*) override { return -1; }
+  void STDMETHODCALLTYPE HeapMinimize() override {}
+
+  ULONG refs = 0;
+  int freed = 0;
+  bool refuse_alloc = false;
+};
+
+#pragma GCC diagnostic pop
+
+class FailingShellDialog : public TBrowseDialog {
+ public:
+  CountingMalloc allocator;
+  bool no_allocator = false;
+  bool no_desktop = false;
+
+ protected:
+  HRESULT GetShellAllocator(IMalloc** out) override {
+    if (no_allocator) return E_FAIL;
+    allocator.AddRef();
+    *out = &allocator;
+    return S_OK;
+  }
+  HRESULT GetDesktopFolder(IShellFolder** out) override {
+    if (no_desktop) return E_FAIL;
+    return TBrowseDialog::GetDesktopFolder(out);
+  }
+};
+
+class BrowseDialogFailureTest : public testing::Test {
+ protected:
+  void SetUp() override {
+    dialog_.Directory = "C:\\";
+    dialog_.OnInitialized = [this](TBrowseDialog&, HWND wnd, const std::string&, std::string&,
+                                   TOKButtonState&) {
+      opened_ = true;
+      PostMessageW(wnd, WM_COMMAND, IDCANCEL, 0);
+    };
+  }
+  FailingShellDialog dialog_;
+  bool opened_ = false;
+};
+
+TEST_F(BrowseDialogFailureTest, NoAllocatorReturnsFalseWithoutADialog) {
+  dialog_.no_allocator = true;
+  EXPECT_FALSE(dialog_.Execute());
+  EXPECT_FALSE(opened_);
+  EXPECT_EQ(dialog_.Directory, "C:\\");
+}
+
+TEST_F(BrowseDialogFailureTest, NoDesktopFolderWithARootThrowsAndReleasesTheAllocator) {
+  dialog_.no_desktop = true;
+  dialog_.Root = "C:\\";
+  try {
+    dialog_.Execute();
+    ADD_FAILURE() << "no exception";
+  } catch (const std::runtime_error& e) {
+    EXPECT_STREQ(e.what(), "TBrowseDialog: SHGetDesktopFolder Failed.");
+  }
+  EXPECT_FALSE(opened_);
+  EXPECT_EQ(dialog_.allocator.refs, 0u);
+  EXPECT_EQ(dialog_.Directory, "C:\\");
+
+  dialog_.Root = "";
+  EXPECT_FALSE(dialog_.Execute()) << "without a root the desktop folder is not needed";
+  EXPECT_TRUE(opened_);
+}
+
+TEST_F(BrowseDialogFailureTest, NoDisplayNameBufferThrowsAndFreesTheRoot) {
+  dialog_.allocator.refuse_alloc = true;
+  dialog_.Root = "C:\\";
+  try {
+    dialog_.Execute();
+    ADD_FAILURE() << "no exception";
+  } catch (const std::runtime_error& e) {
+    EXPECT_STREQ(e.what(), "TBrowseDialog: ppmem.Alloc Failed.");
+  }
+  EXPECT_FALSE(opened_);
+  EXPECT_EQ(dialog_.allocator.freed, 1) << "the parsed root";
+  EXPECT_EQ(dialog_.allocator.refs, 0u);
+}
+
+TEST_F(BrowseDialogFailureTest, EveryPathReleasesWhatItObtained) {
+  dialog_.Root = "C:\\";
+  EXPECT_FALSE(dialog_.Execute());
+  EXPECT_TRUE(opened_);
+  EXPECT_EQ(dialog_.allocator.freed, 2) << "the root and the display-name buffer";
+  EXPECT_EQ(dialog_.allocator.refs, 0u);
+
+  dialog_.OnInitialized = [](TBrowseDialog&, HWND wnd, const std::string&, std::string&,
+                             TOKButtonState&) { PostMessageW(wnd, WM_COMMAND, IDOK, 0); };
+  EXPECT_TRUE(dialog_.Execute());
+  EXPECT_EQ(dialog_.allocator.freed, 2 + 3) << "and the chosen item";
+  EXPECT_EQ(dialog_.allocator.refs, 0u);
+}
+
+}  // namespace
+}  // namespace gd

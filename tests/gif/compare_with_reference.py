@@ -127,6 +127,28 @@ def compare(gif2bmp, gif, work):
     return None
 
 
+def failure_cases(gif2bmp, work):
+    """A failed load: exit status 1, the exception's message on stderr, no output file."""
+    problems = []
+    cases = [
+        ("bad_version.gif", b"GIF88a" + bytes(7) + b";", "Gif Version must be 87a or 89a"),
+        ("no_image.gif", b"GIF89a" + bytes(7) + b";", "リストのインデックスが範囲を超えています (0)"),
+        ("missing.gif", None, "Cannot open file"),
+    ]
+    for name, data, message in cases:
+        gif = os.path.join(work, name)
+        if data is not None:
+            with open(gif, "wb") as f:
+                f.write(data)
+        bmp = gif + ".bmp"
+        result = subprocess.run([gif2bmp, gif, bmp], capture_output=True)
+        stderr = result.stderr.decode("utf-8", "replace")
+        if result.returncode != 1 or message not in stderr or os.path.exists(bmp):
+            problems.append("%s: status %d, stderr %r, output left: %s"
+                            % (name, result.returncode, stderr, os.path.exists(bmp)))
+    return problems
+
+
 def main():
     gif2bmp, work = sys.argv[1], sys.argv[2]
     shutil.rmtree(work, ignore_errors=True)
@@ -136,6 +158,9 @@ def main():
         problem = compare(gif2bmp, gif, work)
         print("%-40s %s" % (os.path.basename(gif), problem or "ok"))
         failures += problem is not None
+    for problem in failure_cases(gif2bmp, work):
+        print(problem)
+        failures += 1
     return 1 if failures else 0
 
 

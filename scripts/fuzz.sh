@@ -4,7 +4,8 @@
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 seconds=${1:-60}
-cmake --preset fuzz -S "$root" >/dev/null
+cd "$root"
+cmake --preset fuzz >/dev/null
 cmake --build --preset fuzz -j "$(nproc)" --target fuzz_extract fuzz_gif
 work=$root/build/fuzz/work
 rm -rf "$work/seeds"

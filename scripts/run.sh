@@ -1,16 +1,23 @@
 #!/usr/bin/env bash
 # Builds the programs and runs the extraction over a folder (by default the
-# Windows libraries that come with Wine, full of icons), into ./BmpSave.
+# Windows libraries that come with Wine, full of icons) into ./BmpSave.
+#   scripts/run.sh [SOURCE [OPTIONS...]]
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 bash "$root/scripts/install-deps.sh"
-cmake --preset linux -S "$root" >/dev/null
-cmake --build --preset linux -j "$(nproc)" --target glimmerdig-cli
-cmake --preset windows -S "$root" >/dev/null
-cmake --build --preset windows -j "$(nproc)"
+(
+  cd "$root"
+  cmake --preset linux >/dev/null
+  cmake --build --preset linux -j "$(nproc)" --target glimmerdig-cli
+  cmake --preset windows >/dev/null
+  cmake --build --preset windows -j "$(nproc)"
+)
 
 source=${1:-/usr/lib/x86_64-linux-gnu/wine/x86_64-windows}
 shift || true
 echo "Extracting bitmaps from $source into $(pwd)/BmpSave"
 "$root/build/linux/cli/glimmerdig-cli" "$@" "$source"
-echo "Windows program: $root/build/windows/app/glimmerdig.exe (run it on Windows, or: wine $root/build/windows/app/glimmerdig.exe)"
+exe=$(find "$root/build/windows/app" -maxdepth 1 -name 'glimmerdig.exe' 2>/dev/null | head -1)
+if [ -n "$exe" ]; then
+  echo "The Windows program is $exe (with its help file beside it); on Linux: wine $exe"
+fi

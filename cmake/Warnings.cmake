@@ -17,5 +17,5 @@ if(WIN32)
   # One self-contained .exe: no MinGW runtime DLLs beside it. UTF-8 and the
   # W APIs throughout.
   add_compile_definitions(UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601)
-  add_link_options(-static -municode)
+  add_link_options(-static)
 endif()

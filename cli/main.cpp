@@ -1,0 +1,108 @@
+// glimmerdig-cli: the extraction engine from the command line.
+
+#include <exception>
+#include <new>
+#include <string>
+#include <vector>
+
+#include "cli/options.h"
+#include "cli/terminal.h"
+#include "cli/terminal_host.h"
+#include "extract/errors.h"
+#include "extract/file_system.h"
+#include "extract/messages.h"
+#include "extract/path_util.h"
+#include "extract/res_extract.h"
+
+#ifdef _WIN32
+#include "platform/win32/utf16.h"
+#endif
+
+namespace gd::cli {
+
+namespace {
+
+enum Exit { kDone = 0, kNoSaveDir = 1, kUsage = 2, kFailed = 3, kCancelled = 130 };
+
+int UsageError(const std::string& what) {
+  WriteErr("glimmerdig-cli: " + what + "\nTry 'glimmerdig-cli --help'.\n");
+  return kUsage;
+}
+
+int Run(const std::vector<std::string>& args) {
+  const ParseResult parsed = ParseOptions(args);
+  if (!parsed.error.empty()) return UsageError(parsed.error);
+  const Options& o = parsed.options;
+  if (o.help) {
+    WriteOut(UsageText());
+    return kDone;
+  }
+  if (o.version) {
+    WriteOut("glimmerdig-cli " GLIMMERDIG_VERSION "\n");
+    return kDone;
+  }
+
+  const std::unique_ptr<FileSystem> fs = MakeNativeFileSystem();
+  // Absolute paths, so that the save folder is recognised and skipped in a
+  // walk however either was typed.
+  std::vector<std::string> sources;
+  bool folder_run = false;
+  for (const std::string& s : o.sources) {
+    sources.push_back(fs->AbsolutePath(s));
+    if (fs->FolderExists(sources.back())) folder_run = true;
+  }
+  if (folder_run && sources.size() > 1) return UsageError("give one folder, or one or more files");
+  if (!folder_run) {
+    for (const std::string& s : sources) {
+      if (!fs->FileExists(s)) WriteErr("glimmerdig-cli: cannot find " + s + "; passed over\n");
+    }
+  }
+
+  std::string save_dir;
+  if (o.save_dir) {
+    save_dir = AddBackslash(fs->AbsolutePath(*o.save_dir));
+  } else {
+    save_dir = AddBackslash(fs->AbsolutePath("BmpSave"));
+    fs->CreateFolders(save_dir.substr(0, save_dir.size() - 1));
+  }
+
+  TerminalHost host(!o.quiet);
+  TResExtract engine(*fs, host, host, host);
+  engine.SetSaveDir(save_dir);
+  engine.SetDeleteFirst(o.delete_first);
+  engine.SetExcludeFlags(o.exclude_flags);
+  if (!engine.CheckSaveDir()) return kNoSaveDir;
+
+  InstallInterruptHandler();
+  int count = 0;
+  try {
+    count = folder_run ? engine.ExtractFromFolder(sources.front()) : engine.ExtractFromFiles(sources);
+  } catch (const std::bad_alloc&) {
+    host.Finish();
+    WriteErr("glimmerdig-cli: " + std::string(OutOfMemoryError().what()) + "\n");
+    return kFailed;
+  } catch (const std::exception& e) {
+    host.Finish();
+    WriteErr("glimmerdig-cli: " + std::string(e.what()) + "\n");
+    return kFailed;
+  }
+  host.Finish();
+  WriteOut(ResultMessage(count) + "\n");
+  return Interrupted() ? kCancelled : kDone;
+}
+
+}  // namespace
+
+}  // namespace gd::cli
+
+#ifdef _WIN32
+int wmain(int argc, wchar_t** argv) {
+  std::vector<std::string> args;
+  for (int i = 1; i < argc; ++i) args.push_back(gd::Narrow(argv[i]));
+  return gd::cli::Run(args);
+}
+#else
+int main(int argc, char** argv) {
+  return gd::cli::Run(std::vector<std::string>(argv + 1, argv + argc));
+}
+#endif

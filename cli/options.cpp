@@ -1,0 +1,99 @@
+#include "cli/options.h"
+
+#include <array>
+#include <string_view>
+
+#include "extract/res_extract.h"
+
+namespace gd::cli {
+
+namespace {
+
+struct Flag {
+  std::string_view name;
+  std::uint8_t bit;
+};
+
+constexpr std::array<Flag, 4> kExclusions{{
+    {"--no-ico-file", kNoIcoFile},
+    {"--no-cur-file", kNoCurFile},
+    {"--no-ico-res", kNoIcoRes},
+    {"--no-cur-res", kNoCurRes},
+}};
+
+}  // namespace
+
+ParseResult ParseOptions(const std::vector<std::string>& args) {
+  ParseResult r;
+  Options& o = r.options;
+  bool only_sources = false;
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    const std::string_view a = args[i];
+    if (only_sources || a.empty() || a[0] != '-' || a == "-") {
+      o.sources.emplace_back(a);
+      continue;
+    }
+    if (a == "--") {
+      only_sources = true;
+    } else if (a == "-o" || a == "--save-dir") {
+      if (i + 1 >= args.size()) {
+        r.error = "option " + std::string(a) + " needs a folder";
+        return r;
+      }
+      o.save_dir = args[++i];
+    } else if (a.starts_with("--save-dir=")) {
+      o.save_dir = std::string(a.substr(11));
+    } else if (a.starts_with("-o") && a.size() > 2) {
+      o.save_dir = std::string(a.substr(2));
+    } else if (a == "-d" || a == "--delete-first") {
+      o.delete_first = true;
+    } else if (a == "-q" || a == "--quiet") {
+      o.quiet = true;
+    } else if (a == "-h" || a == "--help") {
+      o.help = true;
+    } else if (a == "--version") {
+      o.version = true;
+    } else {
+      bool known = false;
+      for (const Flag& f : kExclusions) {
+        if (a == f.name) {
+          o.exclude_flags = static_cast<std::uint8_t>(o.exclude_flags | f.bit);
+          known = true;
+        }
+      }
+      if (!known) {
+        r.error = "unknown option " + std::string(a);
+        return r;
+      }
+    }
+  }
+  if (o.save_dir && o.save_dir->empty()) r.error = "the save folder must not be empty";
+  if (!o.help && !o.version && o.sources.empty() && r.error.empty()) r.error = "no source given";
+  return r;
+}
+
+std::string UsageText() {
+  return "Usage: glimmerdig-cli [options] SOURCE...\n"
+         "Finds the bitmaps embedded in files (icons, cursors, program resources, any\n"
+         "40-byte DIB header with its palette and rows) and writes each as a .bmp file.\n"
+         "\n"
+         "SOURCE is one folder (searched with all its sub-folders) or one or more files.\n"
+         "\n"
+         "Options:\n"
+         "  -o, --save-dir DIR  where the bitmaps go (default: BmpSave in the current\n"
+         "                      folder, created if missing; a given DIR must exist)\n"
+         "  -d, --delete-first  delete every .bmp in the save folder before the run\n"
+         "      --no-ico-file   skip files whose extension begins with \"ico\"\n"
+         "      --no-cur-file   skip files whose extension begins with \"cur\"\n"
+         "      --no-ico-res    leave out icon-shaped images\n"
+         "      --no-cur-res    leave out cursor-shaped images\n"
+         "  -q, --quiet         no progress line\n"
+         "  -h, --help          show this help\n"
+         "      --version       show the version\n"
+         "\n"
+         "Ctrl-C stops a folder run before its next entry.\n"
+         "Exit status: 0 done, 1 save folder missing, 2 usage error, 3 run failed,\n"
+         "130 cancelled.\n";
+}
+
+}  // namespace gd::cli

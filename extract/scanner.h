@@ -1,0 +1,39 @@
+#pragma once
+// Finds 40-byte bitmap headers lying in a file's raw bytes. The search looks
+// at even offsets only, skips 40 bytes past a rejected candidate and jumps
+// over each accepted image, so bytes inside a found image are never searched.
+
+#include <cstddef>
+#include <cstdint>
+#include <limits>
+#include <optional>
+#include <span>
+#include <vector>
+
+#include "extract/dib_header.h"
+
+namespace gd {
+
+// biSize 40, one plane, uncompressed, and 1, 4, 8, 16, 24 or 32 bits.
+bool IsImageHeader(std::span<const std::uint8_t, kInfoHeaderSize> header);
+bool IsIconShape(const BitmapInfoHeader& h);    // width 16/32/48/64, height 2 × width
+bool IsCursorShape(const BitmapInfoHeader& h);  // 32 × 64 at 1 bit
+// biSizeImage equals a square colour image plus a square 1-bit mask.
+bool HasMaskSize(const BitmapInfoHeader& h);
+
+// Bytes from the header's first byte to the end of its pixel rows, as the
+// scanner measures them (height replaced by width when HasMaskSize holds).
+std::int32_t ScanExtent(const BitmapInfoHeader& h);
+
+// The offset of the next acceptable header at or after pos, searching pos,
+// pos + 2, ...; nullopt when the data ends first.
+std::optional<std::size_t> SeekNextHeader(std::span<const std::uint8_t> data, std::size_t pos);
+
+// Offsets of the accepted headers in file order, at most max_count of them.
+// A header whose extent is zero or negative is passed over (the search goes
+// on 40 bytes past its first byte); one whose extent runs past the end of the
+// data ends the search.
+std::vector<std::size_t> FindImages(std::span<const std::uint8_t> data,
+                                    std::size_t max_count = std::numeric_limits<std::size_t>::max());
+
+}  // namespace gd

@@ -1,0 +1,28 @@
+#!/usr/bin/env bash
+# Installs, on Debian, whatever the build and the tests need and is missing.
+# Safe to run again: packages already present are left alone.
+set -euo pipefail
+
+packages=(
+  # native build, tests, benchmarks
+  cmake make g++ libgtest-dev googletest libbenchmark-dev time
+  # fuzzing with libFuzzer and the sanitizers' runtimes
+  clang libclang-rt-14-dev
+  # Windows cross build and its tests under Wine
+  g++-mingw-w64-x86-64 wine wine64 xvfb xdotool x11-utils imagemagick fonts-ipafont-gothic
+  # help file compiler
+  fp-utils
+  # GIF: reference decoders and encoders for comparison, giflib for the benchmark
+  libgif-dev giflib-tools python3-pil
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+if ((${#missing[@]})); then
+  echo "Installing: ${missing[*]}"
+  export DEBIAN_FRONTEND=noninteractive
+  apt-get update -q
+  apt-get install -y -q --no-install-recommends "${missing[@]}"
+fi

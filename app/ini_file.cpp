@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "app/app_text.h"
-#include "app/win_handles.h"
+#include "app/ui/handle.h"
 
 #include "platform/win32/utf16.h"
 
@@ -42,7 +42,7 @@ void IniFile::CreateUnicodeFileIfMissing() {
   if (raw == INVALID_HANDLE_VALUE) return;  // exists already, or the write after this reports the failure
   bool ok = false;
   {
-    const UniqueHandle file(raw);
+    const UniqueHandle<HANDLE, &CloseHandle> file(raw);
     static constexpr unsigned char kBom[] = {0xFF, 0xFE};
     DWORD written = 0;
     ok = WriteFile(file.get(), kBom, sizeof kBom, &written, nullptr) && written == sizeof kBom;

@@ -2,104 +2,79 @@
 
 #include <commctrl.h>
 
-#include <array>
 #include <cstdint>
+#include <exception>
 #include <utility>
 #include <vector>
 
-#include "app/app_dialogs.h"
 #include "app/app_text.h"
 #include "app/globals.h"
 #include "app/ini_file.h"
 #include "app/progress_msg.h"
 #include "app/settings.h"
+#include "app/ui/application.h"
+#include "app/ui/message_box.h"
 #include "extract/path_util.h"
 #include "platform/win32/utf16.h"
 
 namespace gd {
 namespace {
 
-constexpr wchar_t kClassName[] = L"TMainForm";
-constexpr int kClientWidth = 536;
-constexpr int kClientHeight = 233;
-constexpr int kDesignLeft = 68;
-constexpr int kDesignTop = 128;
-constexpr int kMinWidth = 500;
 constexpr int kMinHeight = 260;
-constexpr int kStatusBarHeight = 24;
-constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
-constexpr DWORD kExStyle = WS_EX_DLGMODALFRAME | WS_EX_WINDOWEDGE | WS_EX_APPWINDOW | WS_EX_CONTROLPARENT;
 // The shell's find-file clip.
 constexpr WORD kFindFileClip = 151;
 
-enum ControlId : int {
-  kIdGetFromFolder = 101,
-  kIdGetFromFile,
-  kIdHelp,
-  kIdSaveDir,
-  kIdStaticText1,
-  kIdSaveDirText,
-  kIdGroupBox1,
-  kIdNoIcoFile,
-  kIdNoCurFile,
-  kIdNoIcoRes,
-  kIdNoCurRes,
-  kIdDelBmp,
-  kIdOpenFolder,
-  kIdAnimate,
-  kIdStatusBar,
-};
+ControlLayout Control(const char* name, ControlKind kind, int left, int top, int width, int height,
+                      std::string text, int tab_order) {
+  ControlLayout c;
+  c.name = name;
+  c.kind = kind;
+  c.left = left;
+  c.top = top;
+  c.width = width;
+  c.height = height;
+  c.text = std::move(text);
+  c.tab_order = tab_order;
+  return c;
+}
 
-struct Action {
-  const char* caption;
-  const char* hint;  // kept with the action; the window shows no tool tips
-};
-constexpr Action actGetFromFile{"ファイルから抽出", "ファイルから抽出する"};
-constexpr Action actGetFromFolder{"フォルダから抽出", "フォルダ内のファイルから抽出する"};
-
-struct ControlSpec {
-  HWND TMainForm::Controls::*field;
-  int id;
-  const wchar_t* window_class;
-  DWORD style;
-  DWORD ex_style;
-  int left, top, width, height;
-  const char* caption;
-  bool in_group_box;
-};
-
-constexpr DWORD kChild = WS_CHILD | WS_VISIBLE;
-constexpr DWORD kButton = kChild | WS_TABSTOP | BS_PUSHBUTTON;
-constexpr DWORD kCheckBox = kChild | WS_TABSTOP | BS_AUTOCHECKBOX;
-
-// In tab order: creation order is the order the focus moves in.
-constexpr std::array<ControlSpec, 13> kControls{{
-    {&TMainForm::Controls::btnGetFromFolder, kIdGetFromFolder, WC_BUTTONW, kButton, 0, 16, 72, 129, 25,
-     actGetFromFolder.caption, false},
-    {&TMainForm::Controls::btnGetFromFile, kIdGetFromFile, WC_BUTTONW, kButton, 0, 161, 72, 128, 25,
-     actGetFromFile.caption, false},
-    {&TMainForm::Controls::btnHelp, kIdHelp, WC_BUTTONW, kButton, 0, 360, 72, 91, 25, "ヘルプ(&H)", false},
-    {&TMainForm::Controls::btnSaveDir, kIdSaveDir, WC_BUTTONW, kButton, 0, 514, 36, 19, 19, "...", false},
-    {&TMainForm::Controls::StaticText1, kIdStaticText1, WC_STATICW, kChild | SS_LEFT, 0, 18, 18, 46, 16, "保存先：",
-     false},
-    // Folder names may hold "&"; shown as they are.
-    {&TMainForm::Controls::stSaveDir, kIdSaveDirText, WC_STATICW, kChild | SS_LEFT | SS_SUNKEN | SS_NOPREFIX, 0, 12,
-     36, 497, 19, "", false},
-    {&TMainForm::Controls::GroupBox1, kIdGroupBox1, WC_BUTTONW, kChild | BS_GROUPBOX, WS_EX_CONTROLPARENT, 12, 114, 253,
-     85, "抽出対象外とするもの", false},
-    {&TMainForm::Controls::cbNoIcoFile, kIdNoIcoFile, WC_BUTTONW, kCheckBox, 0, 12, 24, 109, 19, "アイコンファイル",
-     true},
-    {&TMainForm::Controls::cbNoCurFile, kIdNoCurFile, WC_BUTTONW, kCheckBox, 0, 12, 48, 109, 19, "カーソルファイル",
-     true},
-    {&TMainForm::Controls::cbNoIcoRes, kIdNoIcoRes, WC_BUTTONW, kCheckBox, 0, 132, 24, 109, 19, "アイコンリソース",
-     true},
-    {&TMainForm::Controls::cbNoCurRes, kIdNoCurRes, WC_BUTTONW, kCheckBox, 0, 132, 48, 115, 19, "カーソルリソース",
-     true},
-    {&TMainForm::Controls::cbDelBmp, kIdDelBmp, WC_BUTTONW, kCheckBox, 0, 276, 120, 247, 25,
-     "抽出前に保存先のBmpをすべて削除する(&D)", false},
-    {&TMainForm::Controls::cbOpenFolder, kIdOpenFolder, WC_BUTTONW, kCheckBox, 0, 276, 144, 253, 25,
-     "抽出後にフォルダを開く(&F)", false},
-}};
+FormLayout MainFormLayout() {
+  FormLayout f;
+  f.caption = std::string(kAppTitle);
+  f.left = 68;
+  f.top = 128;
+  f.client_width = 536;
+  f.client_height = 233;
+  f.min_width = 500;
+  f.min_height = kMinHeight;
+  using enum ControlKind;
+  f.controls.push_back(Control("StatusBar", kStatusBar, 0, 209, 536, 24, "", -1));
+  f.controls.push_back(Control("StaticText1", kStaticText, 18, 18, 46, 16, "保存先：", 5));
+  ControlLayout save_dir = Control("stSaveDir", kStaticText, 12, 36, 497, 19, "", 6);
+  save_dir.sunken = true;
+  save_dir.no_prefix = true;  // a folder name may hold "&"
+  save_dir.anchors = kAnchorLeft | kAnchorTop | kAnchorRight;
+  f.controls.push_back(save_dir);
+  ControlLayout save_dir_button = Control("btnSaveDir", kButton, 514, 36, 19, 19, "...", 4);
+  save_dir_button.anchors = kAnchorTop | kAnchorRight;
+  f.controls.push_back(save_dir_button);
+  f.controls.push_back(
+      Control("btnGetFromFolder", kButton, 16, 72, 129, 25, TMainForm::actGetFromFolder.Caption, 1));
+  f.controls.push_back(Control("btnGetFromFile", kButton, 161, 72, 128, 25, TMainForm::actGetFromFile.Caption, 2));
+  f.controls.push_back(Control("btnHelp", kButton, 360, 72, 91, 25, "ヘルプ(&H)", 3));
+  f.controls.push_back(Control("Animate", kAnimation, 480, 66, 48, 50, "", -1));
+  ControlLayout group = Control("GroupBox1", kGroupBox, 12, 114, 253, 85, "抽出対象外とするもの", 7);
+  group.children = {
+      Control("cbNoIcoFile", kCheckBox, 12, 24, 109, 19, "アイコンファイル", 0),
+      Control("cbNoCurFile", kCheckBox, 12, 48, 109, 19, "カーソルファイル", 1),
+      Control("cbNoIcoRes", kCheckBox, 132, 24, 109, 19, "アイコンリソース", 2),
+      Control("cbNoCurRes", kCheckBox, 132, 48, 115, 19, "カーソルリソース", 3),
+  };
+  f.controls.push_back(group);
+  f.controls.push_back(Control("cbDelBmp", kCheckBox, 276, 120, 247, 25, "抽出前に保存先のBmpをすべて削除する(&D)", 8));
+  f.controls.push_back(Control("cbOpenFolder", kCheckBox, 276, 144, 253, 25, "抽出後にフォルダを開く(&F)", 9));
+  return f;
+}
 
 std::string ModulePath() {
   std::wstring buffer(MAX_PATH, L'\0');
@@ -111,7 +86,7 @@ std::string ModulePath() {
 }
 
 // What WinExec does, with the command line in UTF-16 so that any folder name
-// survives. Failures are not reported.
+// survives. A failure is not reported.
 void StartCommandLine(const std::string& command_line) {
   std::wstring line = Widen(command_line);
   STARTUPINFOW si{};
@@ -120,39 +95,9 @@ void StartCommandLine(const std::string& command_line) {
   si.wShowWindow = SW_SHOW;
   PROCESS_INFORMATION pi{};
   if (CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) {
-    const UniqueHandle thread(pi.hThread);
-    const UniqueHandle process(pi.hProcess);
+    const UniqueHandle<HANDLE, &CloseHandle> thread(pi.hThread);
+    const UniqueHandle<HANDLE, &CloseHandle> process(pi.hProcess);
   }
-}
-
-HFONT CreateFormFont() {
-  LOGFONTW lf{};
-  lf.lfHeight = -12;
-  lf.lfWeight = FW_NORMAL;
-  lf.lfCharSet = SHIFTJIS_CHARSET;
-  const std::wstring face = Widen("ＭＳ Ｐゴシック");
-  face.copy(lf.lfFaceName, LF_FACESIZE - 1);
-  return CreateFontIndirectW(&lf);
-}
-
-HFONT CreateStatusFont() {
-  NONCLIENTMETRICSW ncm{};
-  ncm.cbSize = sizeof ncm;
-  if (!SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof ncm, &ncm, 0)) return nullptr;
-  return CreateFontIndirectW(&ncm.lfStatusFont);
-}
-
-void RegisterWindowClass(HINSTANCE instance, WNDPROC proc) {
-  WNDCLASSEXW wc{};
-  if (GetClassInfoExW(instance, kClassName, &wc)) return;
-  wc.cbSize = sizeof wc;
-  wc.lpfnWndProc = proc;
-  wc.hInstance = instance;
-  wc.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(1));
-  wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-  wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-  wc.lpszClassName = kClassName;
-  RegisterClassExW(&wc);
 }
 
 }  // namespace
@@ -167,189 +112,75 @@ bool TMainForm::RunCancel::IsCancelled() {
   return cancelled || form_.close_pending_;
 }
 
-TMainForm::TMainForm(MainFormSeams seams) : seams_(std::move(seams)), brws_dlg_(), open_dialog_() {
-  HINSTANCE instance = GetModuleHandleW(nullptr);
-  RegisterWindowClass(instance, &TMainForm::WindowProc);
-  RECT outer{0, 0, kClientWidth, kClientHeight};
-  AdjustWindowRectEx(&outer, kStyle, FALSE, kExStyle);
-  CreateWindowExW(kExStyle, kClassName, Widen(kAppTitle).c_str(), kStyle, kDesignLeft, kDesignTop,
-                  outer.right - outer.left, outer.bottom - outer.top, nullptr, nullptr, instance, this);
-  if (hwnd_ == nullptr) throw std::runtime_error("TMainForm: CreateWindowEx failed.");
-  try {
-    CreateControls();
-    brws_dlg_.Caption = "保存ディレクトリ";
-    brws_dlg_.OnInitialized = [this](TBrowseDialog& sender, HWND wnd, const std::string& path,
-                                     std::string& show_text, TOKButtonState& ok_button_state) {
-      BrwsDlgInitialized(sender, wnd, path, show_text, ok_button_state);
-    };
-    FormCreate();
-  } catch (...) {
-    DestroyQuietly();
-    throw;
-  }
+TMainForm::TMainForm(MainFormSeams seams) : Form(MainFormLayout()), seams_(std::move(seams)) {
+  // A long folder keeps its drive and its last folder in view instead of
+  // wrapping out of the box.
+  HWND save_dir = Control("stSaveDir");
+  SetWindowLongPtrW(save_dir, GWL_STYLE, GetWindowLongPtrW(save_dir, GWL_STYLE) | SS_PATHELLIPSIS);
+  OpenAnimation();
+  SetOnClick("btnGetFromFolder", [this] { actGetFromFolderExecute(); });
+  SetOnClick("btnGetFromFile", [this] { actGetFromFileExecute(); });
+  SetOnClick("btnHelp", [this] { btnHelpClick(); });
+  SetOnClick("btnSaveDir", [this] { actSaveDirExecute(); });
+  BrwsDlg_.Caption = "保存ディレクトリ";
+  BrwsDlg_.OnInitialized = [this](TBrowseDialog& sender, HWND wnd, const std::string& path, std::string& show_text,
+                                  TOKButtonState& ok_button_state) {
+    BrwsDlgInitialized(sender, wnd, path, show_text, ok_button_state);
+  };
+  OnClose = [this] { FormClose(); };
+  FormCreate();
 }
 
-TMainForm::~TMainForm() { DestroyQuietly(); }
-
-// Without the window's handlers: the object is going away.
-void TMainForm::DestroyQuietly() {
-  if (hwnd_ == nullptr) return;
-  HWND hwnd = std::exchange(hwnd_, nullptr);
-  SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
-  DestroyWindow(hwnd);
+TMainForm::~TMainForm() {
+  // The control reads its frames from shell32's memory: let it go first.
+  SendMessageW(Control("Animate"), ACM_OPENW, 0, 0);
 }
 
-void TMainForm::CreateControls() {
-  HINSTANCE instance = GetModuleHandleW(nullptr);
-  font_.reset(CreateFormFont());
-  status_font_.reset(CreateStatusFont());
-  SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
-
-  for (const ControlSpec& spec : kControls) {
-    HWND parent = spec.in_group_box ? c_.GroupBox1 : hwnd_;
-    HWND control = CreateWindowExW(spec.ex_style, spec.window_class, Widen(spec.caption).c_str(), spec.style,
-                                   spec.left, spec.top, spec.width, spec.height, parent,
-                                   reinterpret_cast<HMENU>(static_cast<INT_PTR>(spec.id)), instance, nullptr);
-    SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
-    c_.*spec.field = control;
-  }
-
-  // Drawn by the control's own thread (no timer style), so the clip keeps
-  // moving while a run holds the user-interface thread.
-  c_.Animate = CreateWindowExW(0, ANIMATE_CLASSW, nullptr, kChild | ACS_CENTER | ACS_TRANSPARENT, 480, 66, 48, 50,
-                               hwnd_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(kIdAnimate)), instance, nullptr);
-  shell32_.reset(LoadLibraryExW(L"shell32.dll", nullptr, LOAD_LIBRARY_AS_DATAFILE));
+void TMainForm::OpenAnimation() {
+  HWND animate = Control("Animate");
+  shell32_.reset(LoadLibraryW(L"shell32.dll"));
   // A clip that cannot be opened leaves the control empty; nothing to report.
-  if (shell32_ != nullptr) {
-    SendMessageW(c_.Animate, ACM_OPENW, reinterpret_cast<WPARAM>(shell32_.get()),
+  if (shell32_) {
+    SendMessageW(animate, ACM_OPENW, reinterpret_cast<WPARAM>(shell32_.get()),
                  reinterpret_cast<LPARAM>(MAKEINTRESOURCEW(kFindFileClip)));
   }
-
-  c_.StatusBar = CreateWindowExW(0, STATUSCLASSNAMEW, nullptr, kChild | CCS_NORESIZE | CCS_NOPARENTALIGN, 0,
-                                 kClientHeight - kStatusBarHeight, kClientWidth, kStatusBarHeight, hwnd_,
-                                 reinterpret_cast<HMENU>(static_cast<INT_PTR>(kIdStatusBar)), instance, nullptr);
-  if (status_font_ != nullptr) {
-    SendMessageW(c_.StatusBar, WM_SETFONT, reinterpret_cast<WPARAM>(status_font_.get()), FALSE);
-  }
-  SendMessageW(c_.StatusBar, SB_SIMPLE, TRUE, 0);
-  focus_ = c_.btnGetFromFolder;
 }
 
-LRESULT CALLBACK TMainForm::WindowProc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam) {
-  if (msg == WM_NCCREATE) {
-    auto* self = static_cast<TMainForm*>(reinterpret_cast<CREATESTRUCTW*>(lparam)->lpCreateParams);
-    self->hwnd_ = hwnd;
-    SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-  }
-  auto* self = reinterpret_cast<TMainForm*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-  if (self == nullptr) return DefWindowProcW(hwnd, msg, wparam, lparam);
-  try {
-    return self->HandleMessage(msg, wparam, lparam);
-  } catch (...) {
-    ReportCurrentException(hwnd);
-    return 0;
-  }
-}
-
-LRESULT TMainForm::HandleMessage(UINT msg, WPARAM wparam, LPARAM lparam) {
+LRESULT TMainForm::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
   switch (msg) {
-    case WM_COMMAND:
-      if (HIWORD(wparam) == BN_CLICKED) OnCommand(LOWORD(wparam));
-      return 0;
-    case WM_CLOSE:
-      OnClose();
-      return 0;
-    case WM_GETMINMAXINFO: {
-      auto* info = reinterpret_cast<MINMAXINFO*>(lparam);
-      info->ptMinTrackSize = {kMinWidth, kMinHeight};
-      return 0;
+    case WM_COMMAND: {
+      LRESULT result = 0;
+      ++in_command_;
+      try {
+        result = Form::HandleMessage(msg, wp, lp);
+      } catch (...) {
+        App().HandleException(std::current_exception());
+      }
+      --in_command_;
+      // A close asked for during a command is carried out now that it is over.
+      if (close_pending_ && in_command_ == 0) {
+        close_pending_ = false;
+        PostMessageW(Handle(), WM_CLOSE, 0, 0);
+      }
+      return result;
     }
-    case WM_SIZE:
-      if (c_.StatusBar != nullptr) OnSize(LOWORD(lparam), HIWORD(lparam));
-      return 0;
-    case WM_ACTIVATE:
-      // The focus comes back to the control that had it.
-      if (LOWORD(wparam) == WA_INACTIVE) {
-        HWND focus = GetFocus();
-        if (focus != nullptr && IsChild(hwnd_, focus)) focus_ = focus;
-      } else if (focus_ != nullptr && IsWindowEnabled(focus_)) {
-        SetFocus(focus_);
+    case WM_CLOSE:
+      if (in_command_ > 0) {
+        // The engine may be on the stack: a walk stops before its next entry
+        // and the window closes once the command has finished.
+        close_pending_ = true;
         return 0;
       }
-      break;
-    case WM_DESTROY:
-      if (seams_.on_destroyed) seams_.on_destroyed();
-      return 0;
-    case WM_NCDESTROY:
-      hwnd_ = nullptr;
       break;
     default:
       break;
   }
-  return DefWindowProcW(hwnd_, msg, wparam, lparam);
-}
-
-void TMainForm::OnCommand(int id) {
-  try {
-    switch (id) {
-      case kIdGetFromFolder:
-        actGetFromFolderExecute();
-        break;
-      case kIdGetFromFile:
-        actGetFromFileExecute();
-        break;
-      case kIdHelp:
-        btnHelpClick();
-        break;
-      case kIdSaveDir:
-        actSaveDirExecute();
-        break;
-      default:
-        break;
-    }
-  } catch (...) {
-    ReportCurrentException(hwnd_);
-  }
-  // A close asked for during a run is carried out now that the run is over.
-  if (close_pending_ && !running_) {
-    close_pending_ = false;
-    PostMessageW(hwnd_, WM_CLOSE, 0, 0);
-  }
-}
-
-// Anchors: the status bar is docked to the bottom, the save folder stretches
-// with the width and its button follows the right edge.
-void TMainForm::OnSize(int client_width, int client_height) {
-  const int grow = client_width - kClientWidth;
-  MoveWindow(c_.StatusBar, 0, client_height - kStatusBarHeight, client_width, kStatusBarHeight, TRUE);
-  MoveWindow(c_.stSaveDir, 12, 36, 497 + grow, 19, TRUE);
-  MoveWindow(c_.btnSaveDir, 514 + grow, 36, 19, 19, TRUE);
-}
-
-void TMainForm::Close() {
-  if (hwnd_ != nullptr) SendMessageW(hwnd_, WM_CLOSE, 0, 0);
-}
-
-void TMainForm::OnClose() {
-  if (running_) {
-    // The engine is still on the stack: the walk stops at its next entry and
-    // the window closes when the command has finished.
-    close_pending_ = true;
-    return;
-  }
-  try {
-    FormClose();
-  } catch (...) {
-    // The settings were not saved: the window stays, the user may try again.
-    ReportCurrentException(hwnd_);
-    return;
-  }
-  DestroyWindow(hwnd_);
+  return Form::HandleMessage(msg, wp, lp);
 }
 
 void TMainForm::FormCreate() {
   fs_ = MakeNativeFileSystem();
-  extractor_ = std::make_unique<TResExtract>(*fs_, *this, cancel_, *this);
+  Extractor_ = std::make_unique<TResExtract>(*fs_, *this, cancel_, *this);
 
   exe_path_ = seams_.exe_path.empty() ? ModulePath() : seams_.exe_path;
   const std::string default_save_dir = DefaultSaveFolder(exe_path_);
@@ -357,89 +188,87 @@ void TMainForm::FormCreate() {
   settings_path_ = SettingsPath(exe_path_);
 
   RECT r{};
-  GetWindowRect(hwnd_, &r);
+  GetWindowRect(Handle(), &r);
   Settings defaults = FirstStartSettings(exe_path_);
   defaults.pos_x = r.left;
   defaults.pos_y = r.top;
   IniFile ini(settings_path_);
   const Settings s = ReadSettings(ini, defaults);
 
-  source_dir_ = s.source_dir;
-  SetChecked(c_.cbDelBmp, s.del_bmp);
-  SetChecked(c_.cbOpenFolder, s.open_folder);
-  SetChecked(c_.cbNoIcoFile, s.no_ico_file);
-  SetChecked(c_.cbNoCurFile, s.no_cur_file);
-  SetChecked(c_.cbNoIcoRes, s.no_ico_res);
-  SetChecked(c_.cbNoCurRes, s.no_cur_res);
-  extractor_->SetSaveDir(s.save_dir);
-  SetSaveDirText(s.save_dir);
-  // Whatever the design's height, the window starts at its minimum height.
-  SetWindowPos(hwnd_, nullptr, s.pos_x, s.pos_y, r.right - r.left, kMinHeight,
-               SWP_NOZORDER | SWP_NOACTIVATE);
+  SourceDir_ = s.source_dir;
+  SetChecked("cbDelBmp", s.del_bmp);
+  SetChecked("cbOpenFolder", s.open_folder);
+  SetChecked("cbNoIcoFile", s.no_ico_file);
+  SetChecked("cbNoCurFile", s.no_cur_file);
+  SetChecked("cbNoIcoRes", s.no_ico_res);
+  SetChecked("cbNoCurRes", s.no_cur_res);
+  Extractor_->SetSaveDir(s.save_dir);
+  SetText("stSaveDir", s.save_dir);
+  // The stored position as it is, and whatever the design's height, the
+  // window starts at its minimum height.
+  SetWindowPos(Handle(), nullptr, s.pos_x, s.pos_y, r.right - r.left, kMinHeight, SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void TMainForm::FormClose() {
+  if (!Extractor_) return;
   RECT r{};
-  GetWindowRect(hwnd_, &r);
+  GetWindowRect(Handle(), &r);
   Settings s;
   s.pos_x = r.left;
   s.pos_y = r.top;
-  s.source_dir = source_dir_;
-  s.save_dir = extractor_->SaveDir();
-  s.del_bmp = Checked(c_.cbDelBmp);
-  s.open_folder = Checked(c_.cbOpenFolder);
-  s.no_ico_file = Checked(c_.cbNoIcoFile);
-  s.no_cur_file = Checked(c_.cbNoCurFile);
-  s.no_ico_res = Checked(c_.cbNoIcoRes);
-  s.no_cur_res = Checked(c_.cbNoCurRes);
+  s.source_dir = SourceDir_;
+  s.save_dir = Extractor_->SaveDir();
+  s.del_bmp = Checked("cbDelBmp");
+  s.open_folder = Checked("cbOpenFolder");
+  s.no_ico_file = Checked("cbNoIcoFile");
+  s.no_cur_file = Checked("cbNoCurFile");
+  s.no_ico_res = Checked("cbNoIcoRes");
+  s.no_cur_res = Checked("cbNoCurRes");
   IniFile ini(settings_path_);
+  // A failure leaves the window open, the engine alive and the close undone.
   WriteSettings(ini, s);
-  extractor_.reset();
+  Extractor_.reset();
 }
 
 void TMainForm::actGetFromFileExecute() {
-  if (running_ || !extractor_->CheckSaveDir()) return;
-  open_dialog_.InitialDir = source_dir_;
+  if (running_ || !Extractor_->CheckSaveDir()) return;
+  OpenDialog_.InitialDir = SourceDir_;
   const bool chosen =
-      seams_.run_open_dialog ? seams_.run_open_dialog(open_dialog_, hwnd_) : open_dialog_.Execute(hwnd_);
+      seams_.run_open_dialog ? seams_.run_open_dialog(OpenDialog_, Handle()) : OpenDialog_.Execute(Handle());
   if (!chosen) return;
-  source_dir_ = FolderPart(open_dialog_.FileName);
-  const std::vector<std::string> files = open_dialog_.Files;
-  RunExtraction([&] { return extractor_->ExtractFromFiles(files); });
+  SourceDir_ = FolderPart(OpenDialog_.FileName);
+  const std::vector<std::string> files = OpenDialog_.Files;
+  RunExtraction([&] { return Extractor_->ExtractFromFiles(files); });
 }
 
 void TMainForm::actGetFromFolderExecute() {
-  if (running_ || !extractor_->CheckSaveDir()) return;
-  brws_dlg_.Caption = "抽出するフォルダを選んでください";
-  brws_dlg_.Directory = source_dir_;
-  const bool chosen = seams_.run_browse_dialog ? seams_.run_browse_dialog(brws_dlg_) : brws_dlg_.Execute();
-  if (!chosen) return;
-  source_dir_ = AddBackslash(brws_dlg_.Directory);
-  const std::string question = ConfirmFolderText(source_dir_, extractor_->SaveDir());
-  const bool yes = seams_.confirm ? seams_.confirm(question) : AskConfirmation(hwnd_, question);
-  if (!yes) return;
-  const std::string folder = source_dir_;
-  RunExtraction([&] { return extractor_->ExtractFromFolder(folder); });
+  if (running_ || !Extractor_->CheckSaveDir()) return;
+  BrwsDlg_.Caption = "抽出するフォルダを選んでください";
+  BrwsDlg_.Directory = SourceDir_;
+  if (!RunBrowseDialog()) return;
+  SourceDir_ = AddBackslash(BrwsDlg_.Directory);
+  if (Confirm(ConfirmFolderText(SourceDir_, Extractor_->SaveDir())) != kResultYes) return;
+  const std::string folder = SourceDir_;
+  RunExtraction([&] { return Extractor_->ExtractFromFolder(folder); });
 }
 
 void TMainForm::actSaveDirExecute() {
-  brws_dlg_.Caption = "保存するフォルダを選んでください";
-  brws_dlg_.Directory = extractor_->SaveDir();
-  const bool chosen = seams_.run_browse_dialog ? seams_.run_browse_dialog(brws_dlg_) : brws_dlg_.Execute();
-  if (!chosen) return;
-  extractor_->SetSaveDir(AddBackslash(brws_dlg_.Directory));
-  SetSaveDirText(extractor_->SaveDir());
+  BrwsDlg_.Caption = "保存するフォルダを選んでください";
+  BrwsDlg_.Directory = Extractor_->SaveDir();
+  if (!RunBrowseDialog()) return;
+  Extractor_->SetSaveDir(AddBackslash(BrwsDlg_.Directory));
+  SetText("stSaveDir", Extractor_->SaveDir());
 }
 
 void TMainForm::btnHelpClick() { StartProcess(HelpCommand(exe_path_)); }
 
-void TMainForm::BrwsDlgInitialized(TBrowseDialog& /*sender*/, HWND wnd, const std::string& /*path*/,
-                                   std::string& /*show_text*/, TOKButtonState& /*ok_button_state*/) {
+void TMainForm::BrwsDlgInitialized(TBrowseDialog& /*Sender*/, HWND Wnd, const std::string& /*Path*/,
+                                   std::string& /*ShowText*/, TOKButtonState& /*OKButtonState*/) {
   RECT r{};
-  GetWindowRect(wnd, &r);
+  GetWindowRect(Wnd, &r);
   const int w = r.right - r.left;
   const int h = r.bottom - r.top;
-  MoveWindow(wnd, (GetSystemMetrics(SM_CXSCREEN) - w) / 2, (GetSystemMetrics(SM_CYSCREEN) - h) / 2, w, h, TRUE);
+  MoveWindow(Wnd, (GetSystemMetrics(SM_CXSCREEN) - w) / 2, (GetSystemMetrics(SM_CYSCREEN) - h) / 2, w, h, TRUE);
 }
 
 void TMainForm::RunExtraction(const std::function<int()>& run) {
@@ -448,7 +277,7 @@ void TMainForm::RunExtraction(const std::function<int()>& run) {
   try {
     count = run();
   } catch (...) {
-    // The failure is reported by the caller; the window is idle again first.
+    // Idle again before the failure is shown.
     LeaveRunningState();
     throw;
   }
@@ -458,54 +287,53 @@ void TMainForm::RunExtraction(const std::function<int()>& run) {
 void TMainForm::BeginExtraction() {
   running_ = true;
   HWND focus = GetFocus();
-  if (focus != nullptr && IsChild(hwnd_, focus)) focus_ = focus;
-  EnableWindow(c_.btnGetFromFolder, FALSE);
-  EnableWindow(c_.btnGetFromFile, FALSE);
+  focus_before_run_ = focus != nullptr && IsChild(Handle(), focus) ? focus : nullptr;
+  SetEnabled("btnGetFromFolder", false);
+  SetEnabled("btnGetFromFile", false);
   ApplyOptions();
-  SendMessageW(c_.Animate, ACM_PLAY, static_cast<WPARAM>(-1), MAKELPARAM(0, 0xFFFF));
+  SendMessageW(Control("Animate"), ACM_PLAY, static_cast<WPARAM>(-1), MAKELPARAM(0, 0xFFFF));
   if (ProgressMsg != nullptr) ProgressMsg->Show();
 }
 
 void TMainForm::LeaveRunningState() {
-  SendMessageW(c_.Animate, ACM_PLAY, 1, MAKELPARAM(0, 0));
+  SendMessageW(Control("Animate"), ACM_PLAY, 1, MAKELPARAM(0, 0));
   if (ProgressMsg != nullptr) ProgressMsg->Close();
-  EnableWindow(c_.btnGetFromFolder, TRUE);
-  EnableWindow(c_.btnGetFromFile, TRUE);
-  // The disabled button lost the focus; give it back so the keyboard works.
-  if (GetFocus() == nullptr && GetActiveWindow() == hwnd_ && focus_ != nullptr) SetFocus(focus_);
+  SetEnabled("btnGetFromFolder", true);
+  SetEnabled("btnGetFromFile", true);
+  // Disabling the pressed button took the focus away; give it back so that
+  // the keyboard goes on working.
+  if (GetFocus() == nullptr && focus_before_run_ != nullptr && GetActiveWindow() == Handle()) {
+    SetFocus(focus_before_run_);
+  }
   running_ = false;
 }
 
 void TMainForm::EndExtraction(int count) {
   LeaveRunningState();
-  Report(ResultText(count));
-  if (count > 0 && Checked(c_.cbOpenFolder)) StartProcess(ExplorerCommand(extractor_->SaveDir()));
+  ShowMessage(ResultText(count));
+  if (count > 0 && Checked("cbOpenFolder")) StartProcess(ExplorerCommand(Extractor_->SaveDir()));
 }
 
 void TMainForm::ApplyOptions() {
-  extractor_->SetDeleteFirst(Checked(c_.cbDelBmp));
-  extractor_->SetExcludeFlags(0);
-  const std::pair<HWND, std::uint8_t> boxes[] = {
-      {c_.cbNoIcoFile, kNoIcoFile}, {c_.cbNoCurFile, kNoCurFile}, {c_.cbNoIcoRes, kNoIcoRes}, {c_.cbNoCurRes, kNoCurRes}};
+  Extractor_->SetDeleteFirst(Checked("cbDelBmp"));
+  Extractor_->SetExcludeFlags(0);
+  const std::pair<const char*, std::uint8_t> boxes[] = {
+      {"cbNoIcoFile", kNoIcoFile}, {"cbNoCurFile", kNoCurFile}, {"cbNoIcoRes", kNoIcoRes}, {"cbNoCurRes", kNoCurRes}};
   for (const auto& [box, bit] : boxes) {
-    if (Checked(box)) extractor_->SetExcludeFlags(static_cast<std::uint8_t>(extractor_->ExcludeFlags() | bit));
+    if (Checked(box)) Extractor_->SetExcludeFlags(static_cast<std::uint8_t>(Extractor_->ExcludeFlags() | bit));
   }
 }
 
 void TMainForm::ShowStatus(const std::string& path) {
-  SendMessageW(c_.StatusBar, SB_SETTEXTW, SB_SIMPLEID, reinterpret_cast<LPARAM>(Widen(path).c_str()));
-  // A run over a file list lets no message through; paint now.
-  UpdateWindow(c_.StatusBar);
+  SetText("StatusBar", path);
+  // A run over a file list lets no message through: paint now.
+  UpdateWindow(Control("StatusBar"));
 }
 
-void TMainForm::ShowMessage(const std::string& text) { Report(text); }
+void TMainForm::ShowMessage(const std::string& text) { gd::ShowMessage(text); }
 
-void TMainForm::Report(const std::string& text) {
-  if (seams_.show_message) {
-    seams_.show_message(text);
-  } else {
-    ShowPlainMessage(hwnd_, text);
-  }
+bool TMainForm::RunBrowseDialog() {
+  return seams_.run_browse_dialog ? seams_.run_browse_dialog(BrwsDlg_) : BrwsDlg_.Execute();
 }
 
 void TMainForm::StartProcess(const std::string& command_line) {
@@ -515,13 +343,5 @@ void TMainForm::StartProcess(const std::string& command_line) {
     StartCommandLine(command_line);
   }
 }
-
-bool TMainForm::Checked(HWND box) const { return SendMessageW(box, BM_GETCHECK, 0, 0) == BST_CHECKED; }
-
-void TMainForm::SetChecked(HWND box, bool checked) {
-  SendMessageW(box, BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
-}
-
-void TMainForm::SetSaveDirText(const std::string& text) { SetWindowTextW(c_.stSaveDir, Widen(text).c_str()); }
 
 }  // namespace gd

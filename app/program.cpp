@@ -2,53 +2,33 @@
 
 #include <windows.h>
 
-#include <commctrl.h>
-
+#include <exception>
 #include <memory>
 
-#include "app/app_dialogs.h"
-#include "app/app_text.h"
 #include "app/globals.h"
 #include "app/main_form.h"
 #include "app/progress_msg.h"
+#include "app/ui/application.h"
+#include "app/ui/message_loop.h"
 
 namespace gd {
 namespace {
 
-void InitCommonControls() {
-  INITCOMMONCONTROLSEX icc{};
-  icc.dwSize = sizeof icc;
-  icc.dwICC = ICC_STANDARD_CLASSES | ICC_BAR_CLASSES | ICC_ANIMATE_CLASS;
-  InitCommonControlsEx(&icc);
-}
-
-// Keyboard navigation and access keys in whichever window is active, then the
-// usual translation and dispatch.
-void RunMessageLoop() {
-  MSG msg;
-  while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
-    HWND active = GetActiveWindow();
-    if (active != nullptr && IsDialogMessageW(active, &msg)) continue;
-    TranslateMessage(&msg);
-    DispatchMessageW(&msg);
-  }
-}
-
 int Run() {
-  // GIF_FORMAT_REGISTRATION: enable once the GIF codec has landed:
+  // GIF picture format: enable this line once the GIF codec has landed.
   // const GifFormatRegistration gif_format;
-  InitCommonControls();
-  MainFormSeams seams;
-  seams.on_destroyed = [] { PostQuitMessage(0); };
-  auto main_form = std::make_unique<TMainForm>(std::move(seams));
+
+  // The application's title is kApplicationTitle, used by every message box.
+  auto main_form = std::make_unique<TMainForm>();
   MainForm = main_form.get();
+  App().SetMainWindow(main_form->Handle());
   auto progress_msg = std::make_unique<TProgressMsg>();
   ProgressMsg = progress_msg.get();
 
-  ShowWindow(main_form->Handle(), SW_SHOWNORMAL);
-  UpdateWindow(main_form->Handle());
+  main_form->Show();
   RunMessageLoop();
 
+  // The windows go before the units shut down.
   ProgressMsg = nullptr;
   progress_msg.reset();
   MainForm = nullptr;
@@ -63,7 +43,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   try {
     return gd::Run();
   } catch (...) {
-    gd::ReportCurrentException(nullptr);
+    gd::App().HandleException(std::current_exception());
     return 1;
   }
 }

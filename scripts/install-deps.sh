@@ -9,7 +9,7 @@ packages=(
   # fuzzing with libFuzzer and the sanitizers' runtimes
   clang libclang-rt-14-dev
   # Windows cross build and its tests under Wine
-  g++-mingw-w64-x86-64 wine wine64 xvfb xdotool x11-utils imagemagick fonts-ipafont-gothic
+  g++-mingw-w64-x86-64 g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 wine wine64 xvfb xdotool x11-utils imagemagick fonts-ipafont-gothic
   # help file compiler
   fp-utils
   # GIF: reference decoders and encoders for comparison, giflib for the benchmark

@@ -41,19 +41,27 @@ class FolderListing {
   virtual bool Next(DirEntry& entry) = 0;
 };
 
-// A whole file held in memory. The storage is not cleared before loading.
+// A whole file held in memory. Its storage is released (or handed back for
+// the next load) with it.
 class FileBytes {
  public:
+  class Storage {
+   public:
+    virtual ~Storage() = default;
+  };
+
   FileBytes() = default;
-  // Throws OutOfMemoryError when the storage cannot be had.
-  explicit FileBytes(std::size_t size);
-  std::uint8_t* data() { return data_.get(); }
-  std::span<const std::uint8_t> bytes() const { return {data_.get(), size_}; }
+  FileBytes(std::uint8_t* data, std::size_t size, std::unique_ptr<Storage> storage)
+      : data_(data), size_(size), storage_(std::move(storage)) {}
+
+  std::uint8_t* data() { return data_; }  // for the loader to fill
+  std::span<const std::uint8_t> bytes() const { return {data_, size_}; }
   std::size_t size() const { return size_; }
 
  private:
-  std::unique_ptr<std::uint8_t[]> data_;
+  std::uint8_t* data_ = nullptr;
   std::size_t size_ = 0;
+  std::unique_ptr<Storage> storage_;
 };
 
 class FileSystem {

@@ -14,6 +14,7 @@
 
 #include "extract/errors.h"
 #include "extract/file_system.h"
+#include "extract/load_buffers.h"
 
 namespace gd {
 
@@ -110,10 +111,11 @@ class PosixFileSystem final : public FileSystem {
     struct stat st {};
     if (::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode)) return std::nullopt;
     if (st.st_size < 0 || static_cast<std::uintmax_t>(st.st_size) > SIZE_MAX / 2) throw OutOfMemoryError();
-    FileBytes bytes(static_cast<std::size_t>(st.st_size));
+    const auto size = static_cast<std::size_t>(st.st_size);
+    FileBytes bytes = buffers_.Take(size);
     std::size_t done = 0;
-    while (done < bytes.size()) {
-      const std::size_t chunk = std::min<std::size_t>(bytes.size() - done, 1u << 30);
+    while (done < size) {
+      const std::size_t chunk = std::min<std::size_t>(size - done, 1u << 30);
       const ssize_t n = ::read(fd.get(), bytes.data() + done, chunk);
       if (n < 0 && errno == EINTR) continue;
       if (n <= 0) throw ReadError();  // the file shrank or the device failed
@@ -155,6 +157,11 @@ class PosixFileSystem final : public FileSystem {
   }
 
   std::string AbsolutePath(const std::string& path) override {
+    return AbsolutePathOf(path);
+  }
+
+ private:
+  static std::string AbsolutePathOf(const std::string& path) {
     std::string joined = path;
     if (!path.starts_with('/')) {
       std::vector<char> cwd(PATH_MAX);
@@ -186,6 +193,8 @@ class PosixFileSystem final : public FileSystem {
     if (folder_like) out += '/';
     return out;
   }
+
+  LoadBuffers buffers_;
 };
 
 }  // namespace

@@ -8,6 +8,7 @@
 
 #include "extract/errors.h"
 #include "extract/file_system.h"
+#include "extract/load_buffers.h"
 #include "platform/win32/utf16.h"
 
 namespace gd {
@@ -109,7 +110,7 @@ class Win32FileSystem final : public FileSystem {
     LARGE_INTEGER size{};
     if (!::GetFileSizeEx(file.get(), &size)) throw ReadError();
     if (size.QuadPart < 0 || static_cast<unsigned long long>(size.QuadPart) > SIZE_MAX / 2) throw OutOfMemoryError();
-    FileBytes bytes(static_cast<std::size_t>(size.QuadPart));
+    FileBytes bytes = buffers_.Take(static_cast<std::size_t>(size.QuadPart));
     std::size_t done = 0;
     while (done < bytes.size()) {
       const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(bytes.size() - done, 1u << 30));
@@ -171,6 +172,9 @@ class Win32FileSystem final : public FileSystem {
     out.resize(m);
     return Narrow(out);
   }
+
+ private:
+  LoadBuffers buffers_;
 };
 
 }  // namespace

@@ -1,0 +1,95 @@
+#!/usr/bin/env python3
+"""Writes small seed inputs for the fuzz targets: icon and cursor files,
+program-like blobs with embedded images, and GIFs of several kinds.
+
+    make_seeds.py OUT_DIR      -> OUT_DIR/extract/*, OUT_DIR/gif/*
+"""
+import io
+import os
+import random
+import struct
+import sys
+
+
+def dib(width, height, bits, size_image=None, clr_used=0, fill=0x11):
+    row = ((width * bits + 31) // 32) * 4
+    colours = (clr_used or (1 << bits)) if bits <= 8 else 0
+    rows = abs(height)
+    body = bytes([fill]) * (4 * colours + row * rows)
+    if size_image is None:
+        size_image = row * rows
+    return struct.pack('<IiiHHIIiiII', 40, width, height, 1, bits, 0, size_image, 0, 0, clr_used, 0) + body
+
+
+def icon_image(side, bits):
+    row = ((side * bits + 31) // 32) * 4
+    mask = ((side + 31) // 32) * 4 * side
+    pal = 4 * (1 << bits) if bits <= 8 else 0
+    return (struct.pack('<IiiHHIIiiII', 40, side, 2 * side, 1, bits, 0, row * side + mask, 0, 0, 0, 0)
+            + bytes([0x22]) * (pal + row * side) + bytes(mask))
+
+
+def icon_file(images, kind=1):
+    out = struct.pack('<HHH', 0, kind, len(images))
+    offset = 6 + 16 * len(images)
+    for img in images:
+        side = struct.unpack_from('<i', img, 4)[0]
+        out += struct.pack('<BBBBHHII', side & 0xFF, side & 0xFF, 0, 0, 1, struct.unpack_from('<H', img, 14)[0],
+                           len(img), offset)
+        offset += len(img)
+    return out + b''.join(images)
+
+
+def write(path, data):
+    with open(path, 'wb') as f:
+        f.write(data)
+
+
+def extract_seeds(out):
+    rnd = random.Random(3)
+    write(f'{out}/icon.ico', icon_file([icon_image(16, 4), icon_image(32, 8), icon_image(48, 32)]))
+    write(f'{out}/cursor.cur', icon_file([icon_image(32, 1)], kind=2))
+    write(f'{out}/plain.dib', dib(5, 3, 24))
+    write(f'{out}/topdown.bin', dib(4, -4, 8))
+    write(f'{out}/wrapped.bin', dib(268435456, 4, 16))
+    program = bytearray(b'MZ' + bytes(rnd.randrange(256) for _ in range(126)))
+    for img in (icon_image(16, 4), icon_image(32, 4), dib(20, 10, 8, clr_used=3)):
+        program += bytes(2 * rnd.randrange(40)) + img
+    write(f'{out}/program.exe', bytes(program))
+    write(f'{out}/truncated.bin', icon_image(32, 4)[:300])
+
+
+def gif_seeds(out):
+    try:
+        from PIL import Image
+    except ImportError:
+        return
+    def save(name, img, **kw):
+        buf = io.BytesIO()
+        img.save(buf, format='GIF', **kw)
+        write(f'{out}/{name}', buf.getvalue())
+    small = Image.new('P', (7, 5))
+    small.putdata([(x * 37) % 256 for x in range(35)])
+    small.putpalette([i % 256 for i in range(768)])
+    save('small.gif', small)
+    save('interlaced.gif', small, interlace=True)
+    frames = [small.copy() for _ in range(3)]
+    for i, f in enumerate(frames):
+        f.putdata([(x * (i + 3)) % 256 for x in range(35)])
+    save('frames.gif', frames[0], save_all=True, append_images=frames[1:], duration=50, loop=0)
+    save('two.gif', Image.new('1', (9, 2)))
+    # Hand-made: GIF87a, 2×1, global table of 2, codes clear 1 1 end.
+    write(f'{out}/tiny.gif', b'GIF87a' + struct.pack('<HHBBB', 2, 1, 0x80, 0, 0) + bytes(6)
+          + b',' + struct.pack('<HHHHB', 0, 0, 2, 1, 0) + b'\x02\x02\x4C\x01\x00;')
+
+
+def main():
+    out = sys.argv[1]
+    for sub in ('extract', 'gif'):
+        os.makedirs(f'{out}/{sub}', exist_ok=True)
+    extract_seeds(f'{out}/extract')
+    gif_seeds(f'{out}/gif')
+
+
+if __name__ == '__main__':
+    main()

@@ -10,13 +10,19 @@
 #include "app/progress_msg.h"
 #include "app/ui/application.h"
 #include "app/ui/message_loop.h"
+#if GLIMMERDIG_HAVE_GIF
+#include "gif/gif_bitmap.h"
+#endif
 
 namespace gd {
 namespace {
 
 int Run() {
-  // GIF picture format: enable this line once the GIF codec has landed.
-  // const GifFormatRegistration gif_format;
+#if GLIMMERDIG_HAVE_GIF
+  // GIF is a picture format for the program's lifetime: registered before the
+  // windows exist, withdrawn after they are gone.
+  const GifFormatRegistration gif_format;
+#endif
 
   // The application's title is kApplicationTitle, used by every message box.
   auto main_form = std::make_unique<TMainForm>();

@@ -533,6 +533,37 @@ TEST_F(MainFormTest, SaveFolderCommandSetsTheEngineAndTheText) {
   EXPECT_EQ(f.SourceDir(), exe_folder_);  // untouched
 }
 
+// The system's open dialog itself, answered by typing a name into it.
+TEST_F(MainFormTest, OpenDialogStartsInTheFolderAndGivesOneFile) {
+  TMainForm& f = Open();
+  const std::string folder = root_ + "\\pick\\";
+  WriteText(folder + "chosen.dat", "x");
+  TOpenDialog& dlg = f.OpenDialog();
+  dlg.InitialDir = folder;
+  bool read_only_box_shown = true;
+  std::string title;
+  test::Later([&] {
+    HWND box = GetActiveWindow();
+    title = test::WindowText(box);
+    HWND read_only = GetDlgItem(box, 0x410);  // the read-only check box
+    read_only_box_shown = read_only != nullptr && IsWindowVisible(read_only);
+    HWND name = GetDlgItem(box, 0x47C);  // the file name box
+    if (name == nullptr) name = GetDlgItem(box, 0x480);
+    SetWindowTextW(name, L"chosen.dat");
+    PostMessageW(box, WM_COMMAND, IDOK, 0);
+  }, 500ms);
+  ASSERT_TRUE(dlg.Execute(f.Handle()));
+  EXPECT_EQ(dlg.FileName, folder + "chosen.dat");
+  EXPECT_EQ(dlg.Files, std::vector<std::string>{folder + "chosen.dat"});
+  EXPECT_FALSE(read_only_box_shown);
+  EXPECT_FALSE(title.empty());  // the system's own title
+
+  // Cancelled: false, and the last name is kept for the next time.
+  test::Later([] { PostMessageW(GetActiveWindow(), WM_COMMAND, IDCANCEL, 0); }, 500ms);
+  EXPECT_FALSE(dlg.Execute(f.Handle()));
+  EXPECT_EQ(dlg.FileName, folder + "chosen.dat");
+}
+
 TEST_F(MainFormTest, BrowseDialogIsCentredOnTheScreen) {
   TMainForm& f = Open();
   HWND dlg = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 5, 7, 301, 211, nullptr, nullptr, nullptr, nullptr);

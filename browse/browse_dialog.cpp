@@ -5,7 +5,6 @@
 #include "platform/win32/utf16.h"
 
 #include <objbase.h>
-#include <shlobj.h>
 
 #include <algorithm>
 #include <stdexcept>
@@ -103,15 +102,21 @@ std::string SelectionPath(const std::string& directory) {
 
 bool TBrowseDialog::MainWindowHook(WindowMessage& /*Message*/) { return false; }
 
+HRESULT TBrowseDialog::GetShellAllocator(IMalloc** allocator) { return SHGetMalloc(allocator); }
+
+HRESULT TBrowseDialog::GetDesktopFolder(IShellFolder** folder) {
+  return SHGetDesktopFolder(folder);
+}
+
 bool TBrowseDialog::Execute() {
   ComScope com;
   ComPtr<IMalloc> allocator;
-  if (SHGetMalloc(allocator.put()) != S_OK || !allocator) return false;
+  if (GetShellAllocator(allocator.put()) != S_OK || !allocator) return false;
 
   PIDLIST_RELATIVE root_item = nullptr;
   if (!Root.empty()) {
     ComPtr<IShellFolder> desktop;
-    if (FAILED(SHGetDesktopFolder(desktop.put())) || !desktop) {
+    if (FAILED(GetDesktopFolder(desktop.put())) || !desktop) {
       throw std::runtime_error("TBrowseDialog: SHGetDesktopFolder Failed.");
     }
     std::wstring name = Widen(Root);

@@ -6,6 +6,7 @@
 #include "app/ui/application.h"
 
 #include <windows.h>
+#include <shlobj.h>
 
 #include <array>
 #include <cstdint>
@@ -94,6 +95,12 @@ class TBrowseDialog {
   TBrowseOptions Options{TBrowseOption::biReturnOnlyFSDirs};
   TBrowseDialogEvent OnInitialized;
   TBrowseDialogEvent OnSelectionChanged;
+
+ protected:
+  // Where Execute gets the shell's allocator and desktop folder (the shell's
+  // own functions); a test derives to make them fail.
+  virtual HRESULT GetShellAllocator(IMalloc** allocator);
+  virtual HRESULT GetDesktopFolder(IShellFolder** folder);
 
  private:
   std::string display_name_;

@@ -21,17 +21,18 @@ std::size_t FindMarker(const std::uint8_t* data, std::size_t size, std::size_t p
   const auto load = [&](std::size_t at) {
     return _mm_cmpeq_epi16(_mm_loadu_si128(reinterpret_cast<const __m128i*>(data + at)), marker);
   };
-  while (pos <= size && size - pos >= 64) {
-    const __m128i a = load(pos), b = load(pos + 16), c = load(pos + 32), d = load(pos + 48);
-    if (_mm_movemask_epi8(_mm_or_si128(_mm_or_si128(a, b), _mm_or_si128(c, d))) != 0) {
-      const __m128i lanes[4] = {a, b, c, d};
-      for (std::size_t k = 0; k < 4; ++k) {
-        if (const int m = _mm_movemask_epi8(lanes[k]); m != 0) {
-          return pos + 16 * k + static_cast<std::size_t>(__builtin_ctz(static_cast<unsigned>(m)));
-        }
-      }
+  while (pos <= size && size - pos >= 128) {
+    const __m128i a = _mm_or_si128(_mm_or_si128(load(pos), load(pos + 16)), _mm_or_si128(load(pos + 32), load(pos + 48)));
+    const __m128i b =
+        _mm_or_si128(_mm_or_si128(load(pos + 64), load(pos + 80)), _mm_or_si128(load(pos + 96), load(pos + 112)));
+    if (_mm_movemask_epi8(_mm_or_si128(a, b)) != 0) break;  // the tail loop pins it down
+    pos += 128;
+  }
+  while (pos <= size && size - pos >= 16) {
+    if (const int m = _mm_movemask_epi8(load(pos)); m != 0) {
+      return pos + static_cast<std::size_t>(__builtin_ctz(static_cast<unsigned>(m)));
     }
-    pos += 64;
+    pos += 16;
   }
 #endif
   for (; pos <= size && size - pos >= 2; pos += 2) {

@@ -73,6 +73,18 @@ std::vector<const ControlLayout*> InTabOrder(const std::vector<ControlLayout>& l
   return sorted;
 }
 
+class PaintScope {
+ public:
+  explicit PaintScope(HWND wnd) : wnd_(wnd) { BeginPaint(wnd, &ps_); }
+  PaintScope(const PaintScope&) = delete;
+  PaintScope& operator=(const PaintScope&) = delete;
+  ~PaintScope() { EndPaint(wnd_, &ps_); }
+
+ private:
+  HWND wnd_;
+  PAINTSTRUCT ps_{};
+};
+
 // One axis of an anchored control: its new start and length when its
 // container grows by `delta`.
 std::pair<int, int> Anchored(int start, int length, int delta, bool to_start, bool to_end) {
@@ -246,6 +258,9 @@ void Form::Show() {
   PlaceOnFirstShow();
   ShowWindow(wnd_.get(), SW_SHOW);
   BringWindowToTop(wnd_.get());
+  // Drawn at once: the caller may keep the thread busy before the message
+  // loop runs again, and the window must not stand there blank or stale.
+  Repaint();
 }
 
 void Form::Hide() { ShowWindow(wnd_.get(), SW_HIDE); }
@@ -310,10 +325,10 @@ LRESULT Form::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
       break;
     case WM_PAINT:
       if (OnPaint) {
-        PAINTSTRUCT ps;
-        BeginPaint(wnd, &ps);
+        // Ended also when the handler throws, or the window would be asked
+        // to paint again and again.
+        PaintScope paint(wnd);
         OnPaint();
-        EndPaint(wnd, &ps);
         return 0;
       }
       break;

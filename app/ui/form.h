@@ -38,7 +38,7 @@ class Form {
   void SetEnabled(std::string_view name, bool enabled);
   void SetOnClick(std::string_view name, std::function<void()> handler);
 
-  // Makes the window visible and brings it to the front.
+  // Makes the window visible, brings it to the front and paints it.
   void Show();
   void Hide();
   // The main window ends the application; any other window is hidden.

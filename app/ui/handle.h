@@ -36,7 +36,6 @@ class UniqueHandle {
 
 using WindowHandle = UniqueHandle<HWND, &DestroyWindow>;
 using GdiObject = UniqueHandle<HGDIOBJ, &DeleteObject>;
-using HookHandle = UniqueHandle<HHOOK, &UnhookWindowsHookEx>;
 
 // A window's device context, released to the window it came from.
 class WindowDc {

@@ -128,6 +128,9 @@ TEST_F(FormTest, TabMovesThroughControlsInTabOrder) {
   const char* order[] = {"btnGetFromFolder", "btnHelp",     "btnSaveDir", "cbNoIcoFile",
                          "cbNoCurFile",      "cbNoCurRes",  "cbDelBmp",   "btnGetFromFolder"};
   EXPECT_EQ(GetFocus(), form_.Control(order[0]));
+  form_.SetText("StatusBar", "C:\\データ\\a.exe");
+  form_.Repaint();
+  EXPECT_TRUE(test::SaveScreenshot(form_.Handle(), "screenshots/form-sample.bmp"));
   for (std::size_t i = 1; i < std::size(order); ++i) {
     test::PostKey(VK_TAB);
     ProcessMessages();
@@ -183,6 +186,13 @@ TEST_F(FormTest, ExceptionInAHandlerReachesTheDefaultHandler) {
   form_.SetOnClick("btnHelp", [&] { ++clicks; });
   SendMessageW(form_.Control("btnHelp"), BM_CLICK, 0, 0);
   EXPECT_EQ(clicks, 1) << "the window goes on";
+
+  int reports = 0;
+  App().SetExceptionHandler([&](const std::string&) { ++reports; });
+  form_.OnPaint = [] { throw std::runtime_error("paint failed"); };
+  form_.Show();
+  test::PumpFor(100ms);
+  EXPECT_EQ(reports, 1) << "a failed painting still ends, and is not repeated";
 }
 
 TEST_F(FormTest, BusyCursorCoversTheWindowsUntilReset) {

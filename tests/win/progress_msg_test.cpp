@@ -120,12 +120,11 @@ TEST_F(ProgressMsgTest, CountsCancelsAndLeavesAScreenshot) {
   EXPECT_TRUE(progress_->Visible()) << "Cancel only sets the flag";
   EXPECT_TRUE(IsWindowEnabled(Cancel()));
 
-  // The next run starts afresh.
+  // The next run starts afresh, and shows it before any message runs.
   progress_->Close();
   progress_->Show();
-  EXPECT_FALSE(progress_->IsCancelled());
-  progress_->Repaint();
   EXPECT_EQ(Counter(), "アイテム数 ＝ 0");
+  EXPECT_FALSE(progress_->IsCancelled());
 }
 
 TEST_F(ProgressMsgTest, CancelByKeyboardAndQuitMarksTermination) {

@@ -1,0 +1,134 @@
+#include "gif/framework/graphics.h"
+
+#include <algorithm>
+#include <array>
+#include <cctype>
+#include <filesystem>
+
+#include "base/byte_order.h"
+#include "gif/framework/exception.h"
+
+namespace gd {
+
+namespace {
+
+constexpr std::size_t kFileHeaderSize = 14;
+constexpr std::size_t kInfoHeaderSize = 40;
+
+std::string Lower(std::string_view s) {
+  std::string out(s);
+  for (char& c : out) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return out;
+}
+
+std::string WithoutDot(std::string_view extension) {
+  if (!extension.empty() && extension.front() == '.') extension.remove_prefix(1);
+  return Lower(extension);
+}
+
+// The registry lives in a function-local static so that it exists before the
+// first registration, whatever the order in which the program starts up.
+std::vector<TFileFormat>& Formats() {
+  static std::vector<TFileFormat> formats;
+  return formats;
+}
+
+[[noreturn]] void InvalidBitmap() { throw EInvalidGraphic("Bitmap image is not valid"); }
+
+}  // namespace
+
+void TGraphic::LoadFromFile(const std::string& path) {
+  TMemoryStream stream;
+  stream.LoadFromFile(path);
+  LoadFromStream(stream);
+}
+
+void TGraphic::SaveToFile(const std::string& path) const {
+  TMemoryStream stream;
+  SaveToStream(stream);
+  stream.SaveToFile(path);
+}
+
+TGraphicClass TBitmap::Class() {
+  static const TGraphicClassInfo info{"TBitmap",
+                                      []() -> std::unique_ptr<TGraphic> { return std::make_unique<TBitmap>(); }};
+  return &info;
+}
+
+void TBitmap::LoadFromStream(TStream& stream) {
+  std::array<std::uint8_t, kFileHeaderSize + kInfoHeaderSize> head{};
+  if (stream.Read(head) != head.size()) InvalidBitmap();
+  LeReader r(head);
+  if (r.U8() != 'B' || r.U8() != 'M') InvalidBitmap();
+  const std::uint32_t file_size = r.U32();
+  r.Skip(4);
+  const std::uint32_t off_bits = r.U32();
+  const std::uint32_t info_size = r.U32();
+  const std::int32_t width = r.I32();
+  const std::int32_t height = r.I32();
+  const std::uint16_t planes = r.U16();
+  const std::uint16_t bit_count = r.U16();
+  const std::uint32_t compression = r.U32();
+  if (info_size < kInfoHeaderSize || planes != 1 || compression != 0 || width < 0 ||
+      height == INT32_MIN)
+    InvalidBitmap();
+  if (bit_count != 1 && bit_count != 4 && bit_count != 8 && bit_count != 24 && bit_count != 32)
+    InvalidBitmap();
+  // Everything in 64 bits: the header's numbers are untrusted.
+  const std::uint64_t row = ((static_cast<std::uint64_t>(width) * bit_count + 31) / 32) * 4;
+  const std::uint64_t rows = static_cast<std::uint64_t>(height < 0 ? -static_cast<std::int64_t>(height)
+                                                                   : static_cast<std::int64_t>(height));
+  const std::uint64_t needed = static_cast<std::uint64_t>(off_bits) + row * rows;
+  if (off_bits < kFileHeaderSize + info_size || needed > file_size) InvalidBitmap();
+  if (file_size - head.size() > stream.Size() - std::min(stream.Size(), stream.Position()))
+    InvalidBitmap();
+
+  std::vector<std::uint8_t> file(file_size);
+  std::copy(head.begin(), head.end(), file.begin());
+  const std::span<std::uint8_t> rest(file.data() + head.size(), file.size() - head.size());
+  if (stream.Read(rest) != rest.size()) InvalidBitmap();
+  file_ = std::move(file);
+  width_ = width;
+  height_ = height;
+  bit_count_ = bit_count;
+}
+
+void TBitmap::SaveToStream(TStream& stream) const { stream.Write(file_); }
+
+void TPicture::RegisterFileFormat(std::string_view extension, std::string_view description,
+                                  TGraphicClass graphic_class) {
+  TFileFormat format;
+  format.Extension = WithoutDot(extension);
+  format.Description = std::string(description);
+  format.GraphicClass = graphic_class;
+  Formats().push_back(std::move(format));
+}
+
+void TPicture::UnregisterGraphicClass(TGraphicClass graphic_class) {
+  std::erase_if(Formats(), [&](const TFileFormat& f) { return f.GraphicClass == graphic_class; });
+}
+
+TGraphicClass TPicture::FindGraphicClass(std::string_view extension) {
+  const std::string key = WithoutDot(extension);
+  const std::vector<TFileFormat>& formats = Formats();
+  // Newest first: a later registration overrides an earlier one.
+  for (auto f = formats.rbegin(); f != formats.rend(); ++f)
+    if (f->Extension == key) return f->GraphicClass;
+  return nullptr;
+}
+
+std::vector<TFileFormat> TPicture::FileFormats() { return Formats(); }
+
+void TPicture::LoadFromFile(const std::string& path) {
+  const std::filesystem::path p(std::u8string(path.begin(), path.end()));
+  const std::u8string ext8 = p.extension().u8string();
+  const std::string ext(ext8.begin(), ext8.end());
+  const TGraphicClass graphic_class = FindGraphicClass(ext);
+  if (graphic_class == nullptr)
+    throw EInvalidGraphic("Unknown picture file extension (" + ext + ")");
+  std::unique_ptr<TGraphic> graphic = graphic_class->Create();
+  graphic->LoadFromFile(path);
+  graphic_ = std::move(graphic);
+}
+
+}  // namespace gd

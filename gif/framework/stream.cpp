@@ -1,0 +1,76 @@
+#include "gif/framework/stream.h"
+
+#include <algorithm>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+#include "gif/framework/exception.h"
+
+namespace gd {
+
+namespace {
+
+// Paths arrive as UTF-8; the file system wants them in its own encoding
+// (UTF-16 on Windows).
+std::filesystem::path PathFromUtf8(const std::string& path) {
+  return std::filesystem::path(std::u8string(path.begin(), path.end()));
+}
+
+}  // namespace
+
+bool TStream::ReadByte(std::uint8_t& value) {
+  std::uint8_t byte = 0;
+  if (Read(std::span<std::uint8_t>(&byte, 1)) != 1) return false;
+  value = byte;
+  return true;
+}
+
+std::size_t TMemoryStream::Read(std::span<std::uint8_t> buffer) {
+  if (position_ >= bytes_.size()) return 0;
+  const std::size_t n = std::min(buffer.size(), bytes_.size() - position_);
+  if (n != 0) std::memcpy(buffer.data(), bytes_.data() + position_, n);
+  position_ += n;
+  return n;
+}
+
+void TMemoryStream::Write(std::span<const std::uint8_t> bytes) {
+  if (bytes.empty()) return;
+  const std::size_t end = position_ + bytes.size();
+  if (end > bytes_.size()) bytes_.resize(end);
+  std::memcpy(bytes_.data() + position_, bytes.data(), bytes.size());
+  position_ = end;
+}
+
+void TMemoryStream::Clear() {
+  bytes_.clear();
+  position_ = 0;
+}
+
+void TMemoryStream::LoadFromFile(const std::string& path) {
+  std::ifstream in(PathFromUtf8(path), std::ios::binary);
+  if (!in) throw EFOpenError(path);
+  std::vector<std::uint8_t> bytes((std::istreambuf_iterator<char>(in)),
+                                  std::istreambuf_iterator<char>());
+  if (in.bad()) throw EFOpenError(path);
+  bytes_ = std::move(bytes);
+  position_ = 0;
+}
+
+void TMemoryStream::SaveToFile(const std::string& path) const {
+  const std::filesystem::path target = PathFromUtf8(path);
+  std::ofstream out(target, std::ios::binary | std::ios::trunc);
+  if (!out) throw EFCreateError(path);
+  out.write(reinterpret_cast<const char*>(bytes_.data()),
+            static_cast<std::streamsize>(bytes_.size()));
+  out.close();
+  if (!out) {
+    // A half-written file is worse than none.
+    std::error_code ignored;
+    std::filesystem::remove(target, ignored);
+    throw EFCreateError(path);
+  }
+}
+
+}  // namespace gd

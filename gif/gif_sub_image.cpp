@@ -1,0 +1,125 @@
+#include "gif/gif_sub_image.h"
+
+#include <algorithm>
+#include <array>
+#include <string>
+
+#include "base/byte_order.h"
+#include "gif/record_io.h"
+
+namespace gd {
+
+namespace {
+
+std::uint8_t BitsForColorCount(std::uint16_t num_colors) {
+  for (std::uint8_t bits = 1; bits <= 8; ++bits)
+    if (num_colors == (1u << bits)) return bits;
+  throw EGifException("Number of colors (" + std::to_string(num_colors) + ") wrong; must be a power of 2");
+}
+
+}  // namespace
+
+void ReadColorTableFrom(TStream& stream, TColorTable& table) {
+  const std::size_t count = static_cast<std::size_t>(std::clamp(table.Count, 0, 256));
+  std::array<std::uint8_t, 3 * 256> bytes{};
+  for (std::size_t i = 0; i < count; ++i) {
+    bytes[3 * i] = table.Colors[i].Red;
+    bytes[3 * i + 1] = table.Colors[i].Green;
+    bytes[3 * i + 2] = table.Colors[i].Blue;
+  }
+  stream.Read(std::span<std::uint8_t>(bytes.data(), 3 * count));
+  for (std::size_t i = 0; i < count; ++i)
+    table.Colors[i] = {bytes[3 * i], bytes[3 * i + 1], bytes[3 * i + 2]};
+}
+
+TGifSubImage::TGifSubImage(std::uint16_t num_colors, TGifFile* gif_file)
+    : ImageData(std::make_unique<TByteBuffer>()),
+      GifFile(gif_file),
+      Extensions(std::make_unique<TExtensionList>()),
+      Pixels(std::make_unique<TByteArray2D>(0, 0)) {
+  BitsPerPixel = BitsForColorCount(num_colors);
+  CodeSize = BitsPerPixel == 1 ? 2 : BitsPerPixel;
+  ColorTable = std::make_unique<TColorTable>(num_colors);
+  EncodePackedFields();
+}
+
+void TGifSubImage::EncodePackedFields() {
+  std::uint8_t packed = 0;
+  if (HasColorTable) packed |= 0x80;
+  if (Interlaced) packed |= 0x40;
+  if (HasColorTable) packed = static_cast<std::uint8_t>(packed | ((BitsPerPixel - 1) & 7));
+  Descriptor.PackedFields = packed;
+}
+
+void TGifSubImage::DecodePackedFields() {
+  const std::uint8_t packed = Descriptor.PackedFields;
+  HasColorTable = (packed & 0x80) != 0;
+  Interlaced = (packed & 0x40) != 0;
+  BitsPerPixel = static_cast<std::uint8_t>((packed & 7) + 1);
+  ColorTable->Count = 1 << BitsPerPixel;
+}
+
+void TGifSubImage::SetExtensions(std::unique_ptr<TExtensionList> extensions) {
+  Extensions = std::move(extensions);
+  DisposalMethod = 0;
+  Transparent = false;
+  for (const auto& extension : *Extensions) {
+    if (extension->Kind != TExtensionKind::ekGraphicControl) continue;
+    const std::uint8_t packed = extension->GraphicControl.PackedFields;
+    DisposalMethod = static_cast<std::uint8_t>((packed >> 2) & 7);
+    Transparent = (packed & 1) != 0;
+  }
+}
+
+void TGifSubImage::ReadImageDescriptor(TStream& stream) {
+  ReadRecord(stream, Descriptor);
+  DecodePackedFields();
+}
+
+void TGifSubImage::ReadColorTable(TStream& stream) {
+  if (HasColorTable) ReadColorTableFrom(stream, *ColorTable);
+}
+
+void TGifSubImage::ReadImageData(TStream& stream) {
+  stream.ReadByte(CodeSize);
+  std::array<std::uint8_t, 255> block{};
+  std::uint8_t length = 0;
+  stream.ReadByte(length);
+  while (length != 0 && stream.Position() < stream.Size()) {
+    const std::size_t got = stream.Read(std::span<std::uint8_t>(block.data(), length));
+    const bool whole = got == length;
+    // Only when the block came whole is there a next length byte to read.
+    if (whole && !stream.ReadByte(length)) length = 0;
+    ImageData->AddBlock(std::span<const std::uint8_t>(block.data(), got));
+    if (!whole) break;
+  }
+}
+
+void TGifSubImage::LoadFromStream(TStream& stream) {
+  ReadImageDescriptor(stream);
+  ReadColorTable(stream);
+  Pixels = std::make_unique<TByteArray2D>(Descriptor.Width, Descriptor.Height);
+  ReadImageData(stream);
+  DecodeImage();
+}
+
+std::array<std::uint8_t, TBitmapInfoHeader::kSize> RecordBytes(const TBitmapInfoHeader& h) {
+  std::vector<std::uint8_t> v;
+  LeWriter w(v);
+  w.U32(h.biSize);
+  w.I32(h.biWidth);
+  w.I32(h.biHeight);
+  w.U16(h.biPlanes);
+  w.U16(h.biBitCount);
+  w.U32(h.biCompression);
+  w.U32(h.biSizeImage);
+  w.I32(h.biXPelsPerMeter);
+  w.I32(h.biYPelsPerMeter);
+  w.U32(h.biClrUsed);
+  w.U32(h.biClrImportant);
+  std::array<std::uint8_t, TBitmapInfoHeader::kSize> out{};
+  std::copy(v.begin(), v.end(), out.begin());
+  return out;
+}
+
+}  // namespace gd

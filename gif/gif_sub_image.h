@@ -1,0 +1,82 @@
+#pragma once
+// One image of a GIF file: its descriptor, local colour table, the
+// extensions read before it, its data sub-blocks and its decoded pixels.
+
+#include <cstdint>
+#include <memory>
+
+#include "gif/byte_arrays.h"
+#include "gif/color_table.h"
+#include "gif/framework/stream.h"
+#include "gif/gif_decl.h"
+
+namespace gd {
+
+class TGifFile;
+
+// The 40-byte Windows bitmap info header, without <windows.h>.
+struct TBitmapInfoHeader {
+  std::uint32_t biSize = 0;
+  std::int32_t biWidth = 0;
+  std::int32_t biHeight = 0;
+  std::uint16_t biPlanes = 0;
+  std::uint16_t biBitCount = 0;
+  std::uint32_t biCompression = 0;
+  std::uint32_t biSizeImage = 0;
+  std::int32_t biXPelsPerMeter = 0;
+  std::int32_t biYPelsPerMeter = 0;
+  std::uint32_t biClrUsed = 0;
+  std::uint32_t biClrImportant = 0;
+  static constexpr std::size_t kSize = 40;
+};
+
+class TGifSubImage {
+ public:
+  // num_colors must be a power of two from 2 to 256; anything else raises
+  // EGifException. The local table starts with the preset for num_colors.
+  TGifSubImage(std::uint16_t num_colors, TGifFile* gif_file);
+  TGifSubImage(const TGifSubImage&) = delete;
+  TGifSubImage& operator=(const TGifSubImage&) = delete;
+
+  // Takes over extensions; the last graphic control extension in it decides
+  // DisposalMethod and Transparent.
+  void SetExtensions(std::unique_ptr<TExtensionList> extensions);
+  // Reads the image that follows an image separator, up to and including the
+  // terminator of its data, then decodes it.
+  void LoadFromStream(TStream& stream);
+  // Decodes ImageData into Pixels (LZW, sequential or interlaced rows).
+  void DecodeImage();
+  // Writes the image as an 8-bit bitmap file from position 0 and leaves the
+  // position at 0.
+  void SaveToBitmapStream(TMemoryStream& stream) const;
+  void FillBitmapInfoHeader(TBitmapInfoHeader& header) const;
+
+  void DecodePackedFields();
+  void EncodePackedFields();
+
+  std::uint8_t CodeSize = 0;
+  std::unique_ptr<TByteBuffer> ImageData;
+  TGifFile* GifFile = nullptr;
+  std::uint8_t DisposalMethod = 0;
+  std::unique_ptr<TExtensionList> Extensions;
+  bool Transparent = false;
+  TImageDescriptor Descriptor;
+  bool Interlaced = false;
+  bool HasColorTable = false;
+  std::uint8_t BitsPerPixel = 0;
+  std::unique_ptr<TByteArray2D> Pixels;
+  std::unique_ptr<TColorTable> ColorTable;
+
+ private:
+  void ReadImageDescriptor(TStream& stream);
+  void ReadColorTable(TStream& stream);
+  void ReadImageData(TStream& stream);
+};
+
+std::array<std::uint8_t, TBitmapInfoHeader::kSize> RecordBytes(const TBitmapInfoHeader& header);
+
+// Reads 3 × table.Count bytes into the table's entries from entry 0; a short
+// read leaves the entries it does not reach as they were.
+void ReadColorTableFrom(TStream& stream, TColorTable& table);
+
+}  // namespace gd

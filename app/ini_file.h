@@ -1,7 +1,8 @@
 #pragma once
-// The settings file through the Windows profile service. A file the program
-// creates is UTF-16 with a byte-order mark, so that folder names in any script
-// survive; a file in the ANSI code page written by hand is still read.
+// The settings file through the Windows profile service. The program writes
+// it in UTF-16 with a byte-order mark, so that folder names in any script
+// survive; a file in the ANSI code page written by hand is read, and turned
+// into UTF-16 when the program first writes to it.
 
 #include <string>
 
@@ -17,9 +18,11 @@ class IniFile final : public ProfileStore {
   const std::string& path() const { return path_; }
 
  private:
-  void CreateUnicodeFileIfMissing();
+  void PrepareForWriting();
+  static bool WriteNewFile(const std::wstring& path, const std::wstring& text);
 
   std::string path_;
+  bool prepared_ = false;
 };
 
 }  // namespace gd

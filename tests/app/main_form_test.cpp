@@ -383,6 +383,26 @@ TEST_F(MainFormTest, SettingsSurviveUnicodeFolderNamesAndAPositionChange) {
   EXPECT_FALSE(Checked("cbOpenFolder"));
 }
 
+TEST_F(MainFormTest, AHandWrittenAnsiFileBecomesUnicodeWhenWritten) {
+  WriteText(ini_, "; kept\r\n[Other]\r\nKeep=me\r\n[Option]\r\nNoIcoFile=1\r\n");
+  const std::string save_dir = root_ + "\\Ωmega✓\\";
+  fs::create_directories(P(save_dir));
+  Open();
+  EXPECT_TRUE(Checked("cbNoIcoFile"));
+  browse_answer_ = save_dir;
+  Click("btnSaveDir");
+  ASSERT_TRUE(CloseWindow());
+  const std::vector<std::uint8_t> bytes = ReadBytes(ini_);
+  ASSERT_GE(bytes.size(), 2u);
+  EXPECT_EQ(bytes[0], 0xFF);
+  EXPECT_EQ(bytes[1], 0xFE);
+  const std::string text = ReadSettingsText(ini_);
+  EXPECT_NE(text.find("[Other]\r\nKeep=me"), std::string::npos) << text;
+  EXPECT_NE(text.find("Dst=" + save_dir), std::string::npos) << text;
+  EXPECT_NE(text.find("NoIcoFile=1"), std::string::npos) << text;
+  EXPECT_EQ(text.find("\n\n"), std::string::npos) << text;
+}
+
 TEST_F(MainFormTest, AFailingWriteKeepsTheWindowOpenAndUsable) {
   TMainForm& f = Open();
   fs::create_directories(P(ini_));  // a folder where the file should be

@@ -1,45 +1,14 @@
 #include "extract/dib_header.h"
 
 #include <algorithm>
-#include <vector>
 
 #include "base/byte_order.h"
 
 namespace gd {
 
-BitmapInfoHeader ParseInfoHeader(std::span<const std::uint8_t> bytes) {
-  LeReader r(bytes);
-  BitmapInfoHeader h;
-  h.biSize = r.U32();
-  h.biWidth = r.I32();
-  h.biHeight = r.I32();
-  h.biPlanes = r.U16();
-  h.biBitCount = r.U16();
-  h.biCompression = r.U32();
-  h.biSizeImage = r.U32();
-  h.biXPelsPerMeter = r.I32();
-  h.biYPelsPerMeter = r.I32();
-  h.biClrUsed = r.U32();
-  h.biClrImportant = r.U32();
-  return h;
-}
-
 void StoreInfoHeader(const BitmapInfoHeader& h, std::span<std::uint8_t> out) {
-  std::vector<std::uint8_t> bytes;
-  bytes.reserve(kInfoHeaderSize);
-  LeWriter w(bytes);
-  w.U32(h.biSize);
-  w.I32(h.biWidth);
-  w.I32(h.biHeight);
-  w.U16(h.biPlanes);
-  w.U16(h.biBitCount);
-  w.U32(h.biCompression);
-  w.U32(h.biSizeImage);
-  w.I32(h.biXPelsPerMeter);
-  w.I32(h.biYPelsPerMeter);
-  w.U32(h.biClrUsed);
-  w.U32(h.biClrImportant);
   if (out.size() < kInfoHeaderSize) throw ShortRead();
+  const auto bytes = InfoHeaderBytes(h);
   std::copy(bytes.begin(), bytes.end(), out.begin());
 }
 

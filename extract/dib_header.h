@@ -8,27 +8,13 @@
 #include <cstdint>
 #include <span>
 
+#include "base/bitmap_info_header.h"
+
 namespace gd {
 
-inline constexpr std::size_t kInfoHeaderSize = 40;
+inline constexpr std::size_t kInfoHeaderSize = BitmapInfoHeader::kSize;
 inline constexpr std::size_t kFileHeaderSize = 14;
 
-struct BitmapInfoHeader {
-  std::uint32_t biSize = 0;
-  std::int32_t biWidth = 0;
-  std::int32_t biHeight = 0;
-  std::uint16_t biPlanes = 0;
-  std::uint16_t biBitCount = 0;
-  std::uint32_t biCompression = 0;
-  std::uint32_t biSizeImage = 0;
-  std::int32_t biXPelsPerMeter = 0;
-  std::int32_t biYPelsPerMeter = 0;
-  std::uint32_t biClrUsed = 0;
-  std::uint32_t biClrImportant = 0;
-};
-
-// Decodes 40 little-endian bytes; bytes.size() must be at least 40.
-BitmapInfoHeader ParseInfoHeader(std::span<const std::uint8_t> bytes);
 // Encodes the header as 40 little-endian bytes into out (at least 40 bytes).
 void StoreInfoHeader(const BitmapInfoHeader& h, std::span<std::uint8_t> out);
 

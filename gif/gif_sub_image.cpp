@@ -104,22 +104,7 @@ void TGifSubImage::LoadFromStream(TStream& stream) {
 }
 
 std::array<std::uint8_t, TBitmapInfoHeader::kSize> RecordBytes(const TBitmapInfoHeader& h) {
-  std::vector<std::uint8_t> v;
-  LeWriter w(v);
-  w.U32(h.biSize);
-  w.I32(h.biWidth);
-  w.I32(h.biHeight);
-  w.U16(h.biPlanes);
-  w.U16(h.biBitCount);
-  w.U32(h.biCompression);
-  w.U32(h.biSizeImage);
-  w.I32(h.biXPelsPerMeter);
-  w.I32(h.biYPelsPerMeter);
-  w.U32(h.biClrUsed);
-  w.U32(h.biClrImportant);
-  std::array<std::uint8_t, TBitmapInfoHeader::kSize> out{};
-  std::copy(v.begin(), v.end(), out.begin());
-  return out;
+  return InfoHeaderBytes(h);
 }
 
 }  // namespace gd

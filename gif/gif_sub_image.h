@@ -9,26 +9,13 @@
 #include "gif/color_table.h"
 #include "gif/framework/stream.h"
 #include "gif/gif_decl.h"
+#include "base/bitmap_info_header.h"
 
 namespace gd {
 
 class TGifFile;
 
-// The 40-byte Windows bitmap info header, without <windows.h>.
-struct TBitmapInfoHeader {
-  std::uint32_t biSize = 0;
-  std::int32_t biWidth = 0;
-  std::int32_t biHeight = 0;
-  std::uint16_t biPlanes = 0;
-  std::uint16_t biBitCount = 0;
-  std::uint32_t biCompression = 0;
-  std::uint32_t biSizeImage = 0;
-  std::int32_t biXPelsPerMeter = 0;
-  std::int32_t biYPelsPerMeter = 0;
-  std::uint32_t biClrUsed = 0;
-  std::uint32_t biClrImportant = 0;
-  static constexpr std::size_t kSize = 40;
-};
+using TBitmapInfoHeader = BitmapInfoHeader;
 
 class TGifSubImage {
  public:

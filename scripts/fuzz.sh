@@ -5,7 +5,7 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 seconds=${1:-60}
 cmake --preset fuzz -S "$root" >/dev/null
-cmake --build --preset fuzz -j "$(nproc)"
+cmake --build --preset fuzz -j "$(nproc)" --target fuzz_extract fuzz_gif
 work=$root/build/fuzz/work
 rm -rf "$work/seeds"
 python3 "$root/fuzz/make_seeds.py" "$work/seeds"

@@ -11,7 +11,7 @@ packages=(
   # Windows cross build and its tests under Wine
   g++-mingw-w64-x86-64 g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 wine wine64 xvfb xdotool x11-utils imagemagick fonts-ipafont-gothic
   # help file compiler
-  fp-utils
+  fp-utils libchm-bin
   # GIF: reference decoders and encoders for comparison, giflib for the benchmark
   libgif-dev giflib-tools python3-pil
 )

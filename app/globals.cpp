@@ -1,0 +1,8 @@
+#include "app/globals.h"
+
+namespace gd {
+
+TMainForm* MainForm = nullptr;
+TProgressMsg* ProgressMsg = nullptr;
+
+}  // namespace gd

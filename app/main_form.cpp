@@ -1,0 +1,347 @@
+#include "app/main_form.h"
+
+#include <commctrl.h>
+
+#include <cstdint>
+#include <exception>
+#include <utility>
+#include <vector>
+
+#include "app/app_text.h"
+#include "app/globals.h"
+#include "app/ini_file.h"
+#include "app/progress_msg.h"
+#include "app/settings.h"
+#include "app/ui/application.h"
+#include "app/ui/message_box.h"
+#include "extract/path_util.h"
+#include "platform/win32/utf16.h"
+
+namespace gd {
+namespace {
+
+constexpr int kMinHeight = 260;
+// The shell's find-file clip.
+constexpr WORD kFindFileClip = 151;
+
+ControlLayout Control(const char* name, ControlKind kind, int left, int top, int width, int height,
+                      std::string text, int tab_order) {
+  ControlLayout c;
+  c.name = name;
+  c.kind = kind;
+  c.left = left;
+  c.top = top;
+  c.width = width;
+  c.height = height;
+  c.text = std::move(text);
+  c.tab_order = tab_order;
+  return c;
+}
+
+FormLayout MainFormLayout() {
+  FormLayout f;
+  f.caption = std::string(kAppTitle);
+  f.left = 68;
+  f.top = 128;
+  f.client_width = 536;
+  f.client_height = 233;
+  f.min_width = 500;
+  f.min_height = kMinHeight;
+  using enum ControlKind;
+  f.controls.push_back(Control("StatusBar", kStatusBar, 0, 209, 536, 24, "", -1));
+  f.controls.push_back(Control("StaticText1", kStaticText, 18, 18, 46, 16, "保存先：", 5));
+  ControlLayout save_dir = Control("stSaveDir", kStaticText, 12, 36, 497, 19, "", 6);
+  save_dir.sunken = true;
+  save_dir.no_prefix = true;  // a folder name may hold "&"
+  save_dir.anchors = kAnchorLeft | kAnchorTop | kAnchorRight;
+  f.controls.push_back(save_dir);
+  ControlLayout save_dir_button = Control("btnSaveDir", kButton, 514, 36, 19, 19, "...", 4);
+  save_dir_button.anchors = kAnchorTop | kAnchorRight;
+  f.controls.push_back(save_dir_button);
+  f.controls.push_back(
+      Control("btnGetFromFolder", kButton, 16, 72, 129, 25, TMainForm::actGetFromFolder.Caption, 1));
+  f.controls.push_back(Control("btnGetFromFile", kButton, 161, 72, 128, 25, TMainForm::actGetFromFile.Caption, 2));
+  f.controls.push_back(Control("btnHelp", kButton, 360, 72, 91, 25, "ヘルプ(&H)", 3));
+  f.controls.push_back(Control("Animate", kAnimation, 480, 66, 48, 50, "", -1));
+  ControlLayout group = Control("GroupBox1", kGroupBox, 12, 114, 253, 85, "抽出対象外とするもの", 7);
+  group.children = {
+      Control("cbNoIcoFile", kCheckBox, 12, 24, 109, 19, "アイコンファイル", 0),
+      Control("cbNoCurFile", kCheckBox, 12, 48, 109, 19, "カーソルファイル", 1),
+      Control("cbNoIcoRes", kCheckBox, 132, 24, 109, 19, "アイコンリソース", 2),
+      Control("cbNoCurRes", kCheckBox, 132, 48, 115, 19, "カーソルリソース", 3),
+  };
+  f.controls.push_back(group);
+  f.controls.push_back(Control("cbDelBmp", kCheckBox, 276, 120, 247, 25, "抽出前に保存先のBmpをすべて削除する(&D)", 8));
+  f.controls.push_back(Control("cbOpenFolder", kCheckBox, 276, 144, 253, 25, "抽出後にフォルダを開く(&F)", 9));
+  return f;
+}
+
+std::string ModulePath() {
+  std::wstring buffer(MAX_PATH, L'\0');
+  for (;;) {
+    const DWORD n = GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
+    if (n < buffer.size()) return Narrow(std::wstring_view(buffer.data(), n));
+    buffer.resize(buffer.size() * 2);
+  }
+}
+
+// What WinExec does, with the command line in UTF-16 so that any folder name
+// survives. A failure is not reported.
+void StartCommandLine(const std::string& command_line) {
+  std::wstring line = Widen(command_line);
+  STARTUPINFOW si{};
+  si.cb = sizeof si;
+  si.dwFlags = STARTF_USESHOWWINDOW;
+  si.wShowWindow = SW_SHOW;
+  PROCESS_INFORMATION pi{};
+  if (CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) {
+    const UniqueHandle<HANDLE, &CloseHandle> thread(pi.hThread);
+    const UniqueHandle<HANDLE, &CloseHandle> process(pi.hProcess);
+  }
+}
+
+}  // namespace
+
+void TMainForm::RunCancel::SetCount(int n) {
+  if (ProgressMsg != nullptr) ProgressMsg->SetCount(n);
+}
+
+bool TMainForm::RunCancel::IsCancelled() {
+  if (form_.close_pending_) return true;
+  const bool cancelled = ProgressMsg != nullptr && ProgressMsg->IsCancelled();
+  return cancelled || form_.close_pending_;
+}
+
+TMainForm::TMainForm(MainFormSeams seams) : Form(MainFormLayout()), seams_(std::move(seams)) {
+  // A long folder keeps its drive and its last folder in view instead of
+  // wrapping out of the box.
+  HWND save_dir = Control("stSaveDir");
+  SetWindowLongPtrW(save_dir, GWL_STYLE, GetWindowLongPtrW(save_dir, GWL_STYLE) | SS_PATHELLIPSIS);
+  OpenAnimation();
+  SetOnClick("btnGetFromFolder", [this] { actGetFromFolderExecute(); });
+  SetOnClick("btnGetFromFile", [this] { actGetFromFileExecute(); });
+  SetOnClick("btnHelp", [this] { btnHelpClick(); });
+  SetOnClick("btnSaveDir", [this] { actSaveDirExecute(); });
+  BrwsDlg_.Caption = "保存ディレクトリ";
+  BrwsDlg_.OnInitialized = [this](TBrowseDialog& sender, HWND wnd, const std::string& path, std::string& show_text,
+                                  TOKButtonState& ok_button_state) {
+    BrwsDlgInitialized(sender, wnd, path, show_text, ok_button_state);
+  };
+  OnClose = [this] { FormClose(); };
+  FormCreate();
+}
+
+TMainForm::~TMainForm() {
+  // The control reads its frames from shell32's memory: let it go first.
+  SendMessageW(Control("Animate"), ACM_OPENW, 0, 0);
+}
+
+void TMainForm::OpenAnimation() {
+  HWND animate = Control("Animate");
+  shell32_.reset(LoadLibraryW(L"shell32.dll"));
+  // A clip that cannot be opened leaves the control empty; nothing to report.
+  if (shell32_) {
+    SendMessageW(animate, ACM_OPENW, reinterpret_cast<WPARAM>(shell32_.get()),
+                 reinterpret_cast<LPARAM>(MAKEINTRESOURCEW(kFindFileClip)));
+  }
+}
+
+LRESULT TMainForm::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
+  switch (msg) {
+    case WM_COMMAND: {
+      LRESULT result = 0;
+      ++in_command_;
+      try {
+        result = Form::HandleMessage(msg, wp, lp);
+      } catch (...) {
+        App().HandleException(std::current_exception());
+      }
+      --in_command_;
+      // A close asked for during a command is carried out now that it is over.
+      if (close_pending_ && in_command_ == 0) {
+        close_pending_ = false;
+        PostMessageW(Handle(), WM_CLOSE, 0, 0);
+      }
+      return result;
+    }
+    case WM_CLOSE:
+      if (in_command_ > 0) {
+        // The engine may be on the stack: a walk stops before its next entry
+        // and the window closes once the command has finished.
+        close_pending_ = true;
+        return 0;
+      }
+      break;
+    default:
+      break;
+  }
+  return Form::HandleMessage(msg, wp, lp);
+}
+
+void TMainForm::FormCreate() {
+  fs_ = MakeNativeFileSystem();
+  Extractor_ = std::make_unique<TResExtract>(*fs_, *this, cancel_, *this);
+
+  exe_path_ = seams_.exe_path.empty() ? ModulePath() : seams_.exe_path;
+  const std::string default_save_dir = DefaultSaveFolder(exe_path_);
+  if (!fs_->FolderExists(default_save_dir)) fs_->CreateFolders(default_save_dir);
+  settings_path_ = SettingsPath(exe_path_);
+
+  RECT r{};
+  GetWindowRect(Handle(), &r);
+  Settings defaults = FirstStartSettings(exe_path_);
+  defaults.pos_x = r.left;
+  defaults.pos_y = r.top;
+  IniFile ini(settings_path_);
+  const Settings s = ReadSettings(ini, defaults);
+
+  SourceDir_ = s.source_dir;
+  SetChecked("cbDelBmp", s.del_bmp);
+  SetChecked("cbOpenFolder", s.open_folder);
+  SetChecked("cbNoIcoFile", s.no_ico_file);
+  SetChecked("cbNoCurFile", s.no_cur_file);
+  SetChecked("cbNoIcoRes", s.no_ico_res);
+  SetChecked("cbNoCurRes", s.no_cur_res);
+  Extractor_->SetSaveDir(s.save_dir);
+  SetText("stSaveDir", s.save_dir);
+  // The stored position as it is, and whatever the design's height, the
+  // window starts at its minimum height.
+  SetWindowPos(Handle(), nullptr, s.pos_x, s.pos_y, r.right - r.left, kMinHeight, SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void TMainForm::FormClose() {
+  if (!Extractor_) return;
+  RECT r{};
+  GetWindowRect(Handle(), &r);
+  Settings s;
+  s.pos_x = r.left;
+  s.pos_y = r.top;
+  s.source_dir = SourceDir_;
+  s.save_dir = Extractor_->SaveDir();
+  s.del_bmp = Checked("cbDelBmp");
+  s.open_folder = Checked("cbOpenFolder");
+  s.no_ico_file = Checked("cbNoIcoFile");
+  s.no_cur_file = Checked("cbNoCurFile");
+  s.no_ico_res = Checked("cbNoIcoRes");
+  s.no_cur_res = Checked("cbNoCurRes");
+  IniFile ini(settings_path_);
+  // A failure leaves the window open, the engine alive and the close undone.
+  WriteSettings(ini, s);
+  Extractor_.reset();
+}
+
+void TMainForm::actGetFromFileExecute() {
+  if (running_ || !Extractor_->CheckSaveDir()) return;
+  OpenDialog_.InitialDir = SourceDir_;
+  const bool chosen =
+      seams_.run_open_dialog ? seams_.run_open_dialog(OpenDialog_, Handle()) : OpenDialog_.Execute(Handle());
+  if (!chosen) return;
+  SourceDir_ = FolderPart(OpenDialog_.FileName);
+  const std::vector<std::string> files = OpenDialog_.Files;
+  RunExtraction([&] { return Extractor_->ExtractFromFiles(files); });
+}
+
+void TMainForm::actGetFromFolderExecute() {
+  if (running_ || !Extractor_->CheckSaveDir()) return;
+  BrwsDlg_.Caption = "抽出するフォルダを選んでください";
+  BrwsDlg_.Directory = SourceDir_;
+  if (!RunBrowseDialog()) return;
+  SourceDir_ = AddBackslash(BrwsDlg_.Directory);
+  if (Confirm(ConfirmFolderText(SourceDir_, Extractor_->SaveDir())) != kResultYes) return;
+  const std::string folder = SourceDir_;
+  RunExtraction([&] { return Extractor_->ExtractFromFolder(folder); });
+}
+
+void TMainForm::actSaveDirExecute() {
+  BrwsDlg_.Caption = "保存するフォルダを選んでください";
+  BrwsDlg_.Directory = Extractor_->SaveDir();
+  if (!RunBrowseDialog()) return;
+  Extractor_->SetSaveDir(AddBackslash(BrwsDlg_.Directory));
+  SetText("stSaveDir", Extractor_->SaveDir());
+}
+
+void TMainForm::btnHelpClick() { StartProcess(HelpCommand(exe_path_)); }
+
+void TMainForm::BrwsDlgInitialized(TBrowseDialog& /*Sender*/, HWND Wnd, const std::string& /*Path*/,
+                                   std::string& /*ShowText*/, TOKButtonState& /*OKButtonState*/) {
+  RECT r{};
+  GetWindowRect(Wnd, &r);
+  const int w = r.right - r.left;
+  const int h = r.bottom - r.top;
+  MoveWindow(Wnd, (GetSystemMetrics(SM_CXSCREEN) - w) / 2, (GetSystemMetrics(SM_CYSCREEN) - h) / 2, w, h, TRUE);
+}
+
+void TMainForm::RunExtraction(const std::function<int()>& run) {
+  BeginExtraction();
+  int count = 0;
+  try {
+    count = run();
+  } catch (...) {
+    // Idle again before the failure is shown.
+    LeaveRunningState();
+    throw;
+  }
+  EndExtraction(count);
+}
+
+void TMainForm::BeginExtraction() {
+  running_ = true;
+  HWND focus = GetFocus();
+  focus_before_run_ = focus != nullptr && IsChild(Handle(), focus) ? focus : nullptr;
+  SetEnabled("btnGetFromFolder", false);
+  SetEnabled("btnGetFromFile", false);
+  ApplyOptions();
+  SendMessageW(Control("Animate"), ACM_PLAY, static_cast<WPARAM>(-1), MAKELPARAM(0, 0xFFFF));
+  if (ProgressMsg != nullptr) ProgressMsg->Show();
+}
+
+void TMainForm::LeaveRunningState() {
+  SendMessageW(Control("Animate"), ACM_PLAY, 1, MAKELPARAM(0, 0));
+  if (ProgressMsg != nullptr) ProgressMsg->Close();
+  SetEnabled("btnGetFromFolder", true);
+  SetEnabled("btnGetFromFile", true);
+  // Disabling the pressed button took the focus away; give it back so that
+  // the keyboard goes on working.
+  if (GetFocus() == nullptr && focus_before_run_ != nullptr && GetActiveWindow() == Handle()) {
+    SetFocus(focus_before_run_);
+  }
+  running_ = false;
+}
+
+void TMainForm::EndExtraction(int count) {
+  LeaveRunningState();
+  ShowMessage(ResultText(count));
+  if (count > 0 && Checked("cbOpenFolder")) StartProcess(ExplorerCommand(Extractor_->SaveDir()));
+}
+
+void TMainForm::ApplyOptions() {
+  Extractor_->SetDeleteFirst(Checked("cbDelBmp"));
+  Extractor_->SetExcludeFlags(0);
+  const std::pair<const char*, std::uint8_t> boxes[] = {
+      {"cbNoIcoFile", kNoIcoFile}, {"cbNoCurFile", kNoCurFile}, {"cbNoIcoRes", kNoIcoRes}, {"cbNoCurRes", kNoCurRes}};
+  for (const auto& [box, bit] : boxes) {
+    if (Checked(box)) Extractor_->SetExcludeFlags(static_cast<std::uint8_t>(Extractor_->ExcludeFlags() | bit));
+  }
+}
+
+void TMainForm::ShowStatus(const std::string& path) {
+  SetText("StatusBar", path);
+  // A run over a file list lets no message through: paint now.
+  UpdateWindow(Control("StatusBar"));
+}
+
+void TMainForm::ShowMessage(const std::string& text) { gd::ShowMessage(text); }
+
+bool TMainForm::RunBrowseDialog() {
+  return seams_.run_browse_dialog ? seams_.run_browse_dialog(BrwsDlg_) : BrwsDlg_.Execute();
+}
+
+void TMainForm::StartProcess(const std::string& command_line) {
+  if (seams_.start_process) {
+    seams_.start_process(command_line);
+  } else {
+    StartCommandLine(command_line);
+  }
+}
+
+}  // namespace gd

@@ -1,0 +1,118 @@
+#pragma once
+// The program's main window: the save folder, the two extraction commands,
+// help, the six options, the search animation and the status bar. It owns the
+// extraction engine and runs each extraction synchronously inside the command
+// that starts it.
+
+#include <windows.h>
+
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "app/open_dialog.h"
+#include "app/ui/form.h"
+#include "app/ui/handle.h"
+#include "browse/browse_dialog.h"
+#include "extract/file_system.h"
+#include "extract/host.h"
+#include "extract/res_extract.h"
+
+namespace gd {
+
+// What the window reaches outside itself. Every member may be left empty for
+// the real thing; tests fill them to answer the dialogs and capture command
+// lines.
+struct MainFormSeams {
+  std::string exe_path;  // the running executable when empty
+  std::function<bool(TOpenDialog&, HWND owner)> run_open_dialog;
+  std::function<bool(TBrowseDialog&)> run_browse_dialog;
+  std::function<void(const std::string& command_line)> start_process;
+};
+
+// A named command with its caption and hint, bound to a button.
+struct TAction {
+  const char* Name;
+  const char* Caption;
+  const char* Hint;  // kept with the action; the window shows no tool tips
+};
+
+class TMainForm final : public Form, public StatusSink, public MessageSink {
+ public:
+  static constexpr TAction actGetFromFile{"actGetFromFile", "ファイルから抽出", "ファイルから抽出する"};
+  static constexpr TAction actGetFromFolder{"actGetFromFolder", "フォルダから抽出",
+                                            "フォルダ内のファイルから抽出する"};
+  static constexpr TAction actSaveDir{"actSaveDir", "actSaveDir", ""};
+
+  // Creates the window hidden and runs FormCreate.
+  explicit TMainForm(MainFormSeams seams = {});
+  ~TMainForm() override;
+
+  const std::string& SourceDir() const { return SourceDir_; }
+  // Null once FormClose has freed it.
+  TResExtract* Extractor() { return Extractor_.get(); }
+  TBrowseDialog& BrwsDlg() { return BrwsDlg_; }
+  TOpenDialog& OpenDialog() { return OpenDialog_; }
+  const std::string& SettingsFile() const { return settings_path_; }
+  bool Running() const { return running_; }
+
+  // Commands.
+  void actGetFromFileExecute();
+  void actGetFromFolderExecute();
+  void actSaveDirExecute();
+  void btnHelpClick();
+  void BrwsDlgInitialized(TBrowseDialog& Sender, HWND Wnd, const std::string& Path, std::string& ShowText,
+                          TOKButtonState& OKButtonState);
+
+  // The running state around one engine call.
+  void BeginExtraction();
+  void EndExtraction(int count);
+  void ApplyOptions();
+
+  // The engine's calls.
+  void ShowStatus(const std::string& path) override;
+  void ShowMessage(const std::string& text) override;
+
+ protected:
+  LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp) override;
+
+ private:
+  // Cancel as the engine sees it: the progress window's button, or a close
+  // request that arrived while a folder walk let messages through.
+  class RunCancel final : public ProgressSink {
+   public:
+    explicit RunCancel(TMainForm& form) : form_(form) {}
+    void SetCount(int n) override;
+    bool IsCancelled() override;
+
+   private:
+    TMainForm& form_;
+  };
+
+  void OpenAnimation();
+  void FormCreate();
+  void FormClose();
+  // Runs the engine call between BeginExtraction and EndExtraction; when it
+  // fails, the window is idle again before the failure is reported.
+  void RunExtraction(const std::function<int()>& run);
+  void LeaveRunningState();
+  bool RunBrowseDialog();
+  void StartProcess(const std::string& command_line);
+
+  MainFormSeams seams_;
+  UniqueHandle<HMODULE, &FreeLibrary> shell32_;  // holds the clip while the animation shows it
+  std::string exe_path_;
+  std::string settings_path_;
+  std::string SourceDir_;
+  std::unique_ptr<FileSystem> fs_;
+  RunCancel cancel_{*this};
+  std::unique_ptr<TResExtract> Extractor_;
+  TBrowseDialog BrwsDlg_;
+  TOpenDialog OpenDialog_;
+  HWND focus_before_run_ = nullptr;
+  int in_command_ = 0;  // command handlers on the stack, modal dialogs included
+  bool running_ = false;
+  bool close_pending_ = false;
+};
+
+}  // namespace gd

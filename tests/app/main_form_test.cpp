@@ -1,0 +1,656 @@
+// The main window under Wine: layout, settings, commands and the running
+// state, with the dialogs answered by the test.
+
+#include "app/main_form.h"
+
+#include <gtest/gtest.h>
+
+#include <commctrl.h>
+
+#include <chrono>
+#include <cstdint>
+#include <deque>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/globals.h"
+#include "app/progress_msg.h"
+#include "app/ui/application.h"
+#include "platform/win32/utf16.h"
+#include "tests/app/icon_fixture.h"
+#include "tests/win/win_test_util.h"
+
+namespace gd {
+namespace {
+
+namespace fs = std::filesystem;
+using namespace std::chrono_literals;
+
+fs::path P(const std::string& utf8) { return fs::path(Widen(utf8)); }
+std::string U(const fs::path& p) { return Narrow(p.wstring()); }
+
+void WriteBytes(const std::string& path, const std::vector<std::uint8_t>& bytes) {
+  fs::create_directories(P(path).parent_path());
+  std::ofstream out(P(path), std::ios::binary);
+  out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+}
+
+void WriteText(const std::string& path, const std::string& text) {
+  WriteBytes(path, std::vector<std::uint8_t>(text.begin(), text.end()));
+}
+
+std::vector<std::uint8_t> ReadBytes(const std::string& path) {
+  std::ifstream in(P(path), std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+// The settings file as text, whichever encoding it has.
+std::string ReadSettingsText(const std::string& path) {
+  const std::vector<std::uint8_t> b = ReadBytes(path);
+  if (b.size() >= 2 && b[0] == 0xFF && b[1] == 0xFE) {
+    std::wstring w;
+    for (std::size_t i = 2; i + 1 < b.size(); i += 2) w.push_back(static_cast<wchar_t>(b[i] | (b[i + 1] << 8)));
+    return Narrow(w);
+  }
+  return {b.begin(), b.end()};
+}
+
+// Answers the program's message boxes as they come up, in whatever modal
+// loop is running, and remembers what they said.
+class BoxAnswerer {
+ public:
+  struct Box {
+    std::string title;
+    std::string text;
+  };
+
+  BoxAnswerer() {
+    self_ = this;
+    timer_ = SetTimer(nullptr, 0, 30, &BoxAnswerer::Tick);
+  }
+  ~BoxAnswerer() {
+    KillTimer(nullptr, timer_);
+    self_ = nullptr;
+  }
+  BoxAnswerer(const BoxAnswerer&) = delete;
+  BoxAnswerer& operator=(const BoxAnswerer&) = delete;
+
+  // Answers for the confirmation questions, in order; Yes when none is left.
+  std::deque<bool> answers;
+  std::vector<Box> seen;
+
+ private:
+  static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) {
+    if (self_ != nullptr) self_->AnswerActiveBox();
+  }
+
+  void AnswerActiveBox() {
+    HWND box = GetActiveWindow();
+    if (box == nullptr || test::ClassName(box) != "#32770" || box == answered_) return;
+    Box b{test::WindowText(box), {}};
+    HWND yes = nullptr, no = nullptr, ok = nullptr;
+    for (HWND c : test::Children(box)) {
+      const std::string cls = test::ClassName(c);
+      const std::string text = test::WindowText(c);
+      if (_stricmp(cls.c_str(), "Button") == 0) {
+        if (text == "はい(&Y)") yes = c;
+        if (text == "いいえ(&N)") no = c;
+        if (text == "OK") ok = c;
+      } else if (!text.empty()) {
+        b.text = text;
+      }
+    }
+    seen.push_back(b);
+    answered_ = box;
+    if (yes != nullptr && no != nullptr) {
+      const bool answer = answers.empty() ? true : answers.front();
+      if (!answers.empty()) answers.pop_front();
+      PostMessageW(answer ? yes : no, BM_CLICK, 0, 0);
+    } else if (ok != nullptr) {
+      PostMessageW(ok, BM_CLICK, 0, 0);
+    }
+  }
+
+  static inline BoxAnswerer* self_ = nullptr;
+  UINT_PTR timer_ = 0;
+  HWND answered_ = nullptr;
+};
+
+// What the status bar was last told to show in its simple panel. (Wine's
+// status bar does not give the simple text back.)
+LRESULT CALLBACK RecordStatus(HWND wnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR, DWORD_PTR seen) {
+  if (msg == SB_SETTEXTW && LOBYTE(wp) == SB_SIMPLEID) {
+    *reinterpret_cast<std::string*>(seen) = Narrow(reinterpret_cast<const wchar_t*>(lp));
+  }
+  return DefSubclassProc(wnd, msg, wp, lp);
+}
+
+class MainFormTest : public testing::Test {
+ protected:
+  void SetUp() override {
+    const auto* info = testing::UnitTest::GetInstance()->current_test_info();
+    wchar_t temp[MAX_PATH];
+    GetTempPathW(MAX_PATH, temp);
+    // A folder name outside any ANSI code page: the settings must survive it.
+    root_ = U(fs::path(temp) / L"gd-app-tests" / (Widen(info->name()) + L"-Ωδ✓"));
+    fs::remove_all(P(root_));
+    exe_folder_ = root_ + "\\prog\\";
+    exe_ = exe_folder_ + "glimmerdig.exe";
+    ini_ = exe_folder_ + "glimmerdig.INI";
+    App().SetExceptionHandler([this](const std::string& text) { errors_.push_back(text); });
+  }
+
+  void TearDown() override {
+    ProgressMsg = nullptr;
+    progress_.reset();
+    form_.reset();
+    App().SetExceptionHandler({});
+    test::PumpFor(20ms);
+    std::error_code ec;
+    fs::remove_all(P(root_), ec);
+  }
+
+  TMainForm& Open() {
+    MainFormSeams seams;
+    seams.exe_path = exe_;
+    seams.run_open_dialog = [this](TOpenDialog& dlg, HWND) {
+      open_dialog_dirs_.push_back(dlg.InitialDir);
+      if (open_answer_.empty()) return false;
+      dlg.FileName = open_answer_;
+      dlg.Files = {open_answer_};
+      return true;
+    };
+    seams.run_browse_dialog = [this](TBrowseDialog& dlg) {
+      browse_calls_.push_back({dlg.Caption, dlg.Directory});
+      if (browse_answer_.empty()) return false;
+      dlg.Directory = browse_answer_;
+      return true;
+    };
+    seams.start_process = [this](const std::string& line) { started_.push_back(line); };
+    form_ = std::make_unique<TMainForm>(std::move(seams));
+    progress_ = std::make_unique<TProgressMsg>();
+    ProgressMsg = progress_.get();
+    form_->Show();
+    test::PumpFor(30ms);
+    return *form_;
+  }
+
+  // Closes the window as the close box does; true when it went away.
+  bool CloseWindow() {
+    SendMessageW(form_->Handle(), WM_CLOSE, 0, 0);
+    test::PumpFor(30ms);
+    return !form_->Visible();
+  }
+
+  bool Checked(const char* name) { return form_->Checked(name); }
+  void Click(const char* name) { SendMessageW(form_->Control(name), BM_CLICK, 0, 0); }
+
+  std::string root_, exe_folder_, exe_, ini_;
+  std::unique_ptr<TMainForm> form_;
+  std::unique_ptr<TProgressMsg> progress_;
+  std::vector<std::string> errors_;
+  std::vector<std::string> open_dialog_dirs_;
+  std::string open_answer_;
+  struct BrowseCall {
+    std::string caption, directory;
+  };
+  std::vector<BrowseCall> browse_calls_;
+  std::string browse_answer_;
+  std::vector<std::string> started_;
+};
+
+RECT ClientRectOf(HWND wnd) {
+  RECT r{};
+  GetClientRect(wnd, &r);
+  return r;
+}
+
+TEST_F(MainFormTest, WindowIsLaidOutAsDesigned) {
+  TMainForm& f = Open();
+  HWND wnd = f.Handle();
+  EXPECT_EQ(test::WindowText(wnd), "グリマーディグ");
+  const LONG_PTR style = GetWindowLongPtrW(wnd, GWL_STYLE);
+  EXPECT_FALSE(style & WS_THICKFRAME);
+  EXPECT_FALSE(style & WS_MINIMIZEBOX);
+  EXPECT_FALSE(style & WS_MAXIMIZEBOX);
+  EXPECT_TRUE(style & WS_SYSMENU);
+  EXPECT_TRUE(GetWindowLongPtrW(wnd, GWL_EXSTYLE) & WS_EX_DLGMODALFRAME);
+  RECT outer{};
+  GetWindowRect(wnd, &outer);
+  EXPECT_EQ(outer.left, 68);
+  EXPECT_EQ(outer.top, 128);
+  EXPECT_EQ(outer.bottom - outer.top, 260);
+  EXPECT_EQ(ClientRectOf(wnd).right, 536);
+  MINMAXINFO mmi{};
+  SendMessageW(wnd, WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&mmi));
+  EXPECT_EQ(mmi.ptMinTrackSize.x, 500);
+  EXPECT_EQ(mmi.ptMinTrackSize.y, 260);
+
+  struct Expected {
+    const char* name;
+    int left, top, width, height;
+    const char* text;
+  };
+  // Relative to the client area; the group's boxes relative to the group.
+  const Expected controls[] = {
+      {"StaticText1", 18, 18, 46, 16, "保存先："},
+      {"stSaveDir", 12, 36, 497, 19, nullptr},
+      {"btnSaveDir", 514, 36, 19, 19, "..."},
+      {"btnGetFromFolder", 16, 72, 129, 25, "フォルダから抽出"},
+      {"btnGetFromFile", 161, 72, 128, 25, "ファイルから抽出"},
+      {"btnHelp", 360, 72, 91, 25, "ヘルプ(&H)"},
+      {"Animate", 480, 66, 48, 50, nullptr},
+      {"GroupBox1", 12, 114, 253, 85, "抽出対象外とするもの"},
+      {"cbDelBmp", 276, 120, 247, 25, "抽出前に保存先のBmpをすべて削除する(&D)"},
+      {"cbOpenFolder", 276, 144, 253, 25, "抽出後にフォルダを開く(&F)"},
+  };
+  for (const Expected& e : controls) {
+    const RECT r = test::RectInParent(f.Control(e.name));
+    EXPECT_EQ(r.left, e.left) << e.name;
+    EXPECT_EQ(r.top, e.top) << e.name;
+    EXPECT_EQ(r.right - r.left, e.width) << e.name;
+    EXPECT_EQ(r.bottom - r.top, e.height) << e.name;
+    if (e.text != nullptr) {
+      EXPECT_EQ(test::WindowText(f.Control(e.name)), e.text) << e.name;
+    }
+  }
+  const RECT group = test::RectInParent(f.Control("GroupBox1"));
+  const Expected boxes[] = {
+      {"cbNoIcoFile", 12, 24, 109, 19, "アイコンファイル"},
+      {"cbNoCurFile", 12, 48, 109, 19, "カーソルファイル"},
+      {"cbNoIcoRes", 132, 24, 109, 19, "アイコンリソース"},
+      {"cbNoCurRes", 132, 48, 115, 19, "カーソルリソース"},
+  };
+  for (const Expected& e : boxes) {
+    const RECT r = test::RectInParent(f.Control(e.name));
+    EXPECT_EQ(r.left - group.left, e.left) << e.name;
+    EXPECT_EQ(r.top - group.top, e.top) << e.name;
+    EXPECT_EQ(r.right - r.left, e.width) << e.name;
+    EXPECT_EQ(test::WindowText(f.Control(e.name)), e.text) << e.name;
+  }
+  // The status bar: docked to the bottom, one simple panel.
+  const RECT client = ClientRectOf(wnd);
+  const RECT status = test::RectInParent(f.Control("StatusBar"));
+  EXPECT_EQ(status.bottom, client.bottom);
+  EXPECT_EQ(status.right - status.left, client.right);
+  EXPECT_TRUE(SendMessageW(f.Control("StatusBar"), SB_ISSIMPLE, 0, 0));
+  EXPECT_TRUE(GetWindowLongPtrW(f.Control("stSaveDir"), GWL_STYLE) & SS_SUNKEN);
+
+  // Keyboard order: the three commands, "...", the group's four boxes, the
+  // two options, and round again.
+  const char* order[] = {"btnGetFromFolder", "btnGetFromFile", "btnHelp",  "btnSaveDir",   "cbNoIcoFile",
+                         "cbNoCurFile",      "cbNoIcoRes",     "cbNoCurRes", "cbDelBmp", "cbOpenFolder",
+                         "btnGetFromFolder"};
+  HWND at = f.Control(order[0]);
+  for (std::size_t i = 1; i < std::size(order); ++i) {
+    at = GetNextDlgTabItem(wnd, at, FALSE);
+    EXPECT_EQ(at, f.Control(order[i])) << "after " << order[i - 1] << " got " << test::WindowText(at);
+  }
+  test::SaveScreenshot(wnd, "screenshots/main-window.bmp");
+}
+
+TEST_F(MainFormTest, FirstStartUsesTheDefaultsAndCloseWritesAllKeys) {
+  TMainForm& f = Open();
+  const std::string save_dir = exe_folder_ + "BmpSave\\";
+  EXPECT_TRUE(fs::is_directory(P(exe_folder_ + "BmpSave")));  // created with its missing parents
+  EXPECT_EQ(f.SourceDir(), exe_folder_);
+  EXPECT_EQ(f.Extractor()->SaveDir(), save_dir);
+  EXPECT_EQ(f.Text("stSaveDir"), save_dir);
+  EXPECT_EQ(f.SettingsFile(), ini_);
+  for (const char* box : {"cbDelBmp", "cbNoIcoFile", "cbNoCurFile", "cbNoIcoRes", "cbNoCurRes"}) {
+    EXPECT_FALSE(Checked(box)) << box;
+  }
+  EXPECT_TRUE(Checked("cbOpenFolder"));
+  EXPECT_FALSE(fs::exists(P(ini_)));
+
+  ASSERT_TRUE(CloseWindow());
+  EXPECT_EQ(f.Extractor(), nullptr);
+  // Created as UTF-16 with its byte-order mark, so the folder names survive.
+  const std::vector<std::uint8_t> bytes = ReadBytes(ini_);
+  ASSERT_GE(bytes.size(), 2u);
+  EXPECT_EQ(bytes[0], 0xFF);
+  EXPECT_EQ(bytes[1], 0xFE);
+  std::string text = ReadSettingsText(ini_);
+  std::erase(text, '\r');
+  const std::string expected = "[Window]\nPosX=68\nPosY=128\n[Directry]\nSrc=" + exe_folder_ + "\nDst=" + save_dir +
+                               "\n[Option]\nDelBmp=0\nOpenFolder=1\nNoIcoFile=0\nNoCurFile=0\nNoIcoRes=0\nNoCurRes=0\n";
+  // Blank lines between sections are the profile service's business.
+  std::erase(text, '\n');
+  std::string flat = expected;
+  std::erase(flat, '\n');
+  EXPECT_EQ(text, flat);
+}
+
+TEST_F(MainFormTest, ReadsAHandWrittenAnsiFileByTheValueRules) {
+  WriteText(ini_,
+            "[Window]\r\nPosX=0x20\r\nPosY=$20\r\n[Directry]\r\nSrc=C:\\src\\\r\nDst=\r\n"
+            "[Option]\r\nDelBmp=2\r\nOpenFolder=yes\r\nNoIcoFile=yes\r\nNoCurFile=-1\r\nNoCurRes=1\r\n");
+  TMainForm& f = Open();
+  RECT r{};
+  GetWindowRect(f.Handle(), &r);
+  EXPECT_EQ(r.left, 32);
+  EXPECT_EQ(r.top, 32);
+  EXPECT_EQ(r.bottom - r.top, 260);
+  EXPECT_EQ(f.SourceDir(), "C:\\src\\");
+  EXPECT_EQ(f.Extractor()->SaveDir(), "");  // present but empty: not the default
+  EXPECT_EQ(f.Text("stSaveDir"), "");
+  EXPECT_TRUE(fs::is_directory(P(exe_folder_ + "BmpSave")));  // created all the same
+  EXPECT_TRUE(Checked("cbDelBmp"));
+  EXPECT_TRUE(Checked("cbOpenFolder"));  // "yes" is no integer: the default
+  EXPECT_FALSE(Checked("cbNoIcoFile"));
+  EXPECT_TRUE(Checked("cbNoCurFile"));
+  EXPECT_FALSE(Checked("cbNoIcoRes"));
+  EXPECT_TRUE(Checked("cbNoCurRes"));
+
+  // An empty save folder: the engine says so and no dialog opens.
+  BoxAnswerer boxes;
+  Click("btnGetFromFolder");
+  Click("btnGetFromFile");
+  EXPECT_TRUE(browse_calls_.empty());
+  EXPECT_TRUE(open_dialog_dirs_.empty());
+  ASSERT_EQ(boxes.seen.size(), 2u);
+  EXPECT_EQ(boxes.seen[0].title, "グリマーディグ");
+  EXPECT_EQ(boxes.seen[0].text, "保存先に指定された\r\rは存在しないディレクトリです。変更してください｡");
+}
+
+TEST_F(MainFormTest, SettingsSurviveUnicodeFolderNamesAndAPositionChange) {
+  const std::string save_dir = root_ + "\\保存 Ωmega✓\\";
+  fs::create_directories(P(save_dir));
+  {
+    TMainForm& f = Open();
+    browse_answer_ = save_dir.substr(0, save_dir.size() - 1);
+    Click("btnSaveDir");
+    EXPECT_EQ(f.Extractor()->SaveDir(), save_dir);
+    SetWindowPos(f.Handle(), nullptr, -8, 300, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+    Click("cbNoIcoRes");
+    Click("cbOpenFolder");
+    ASSERT_TRUE(CloseWindow());
+  }
+  ProgressMsg = nullptr;
+  progress_.reset();
+  form_.reset();
+  TMainForm& f = Open();
+  EXPECT_EQ(f.Extractor()->SaveDir(), save_dir);
+  EXPECT_EQ(f.Text("stSaveDir"), save_dir);
+  RECT r{};
+  GetWindowRect(f.Handle(), &r);
+  EXPECT_EQ(r.left, -8);  // not compared with the screen
+  EXPECT_EQ(r.top, 300);
+  EXPECT_TRUE(Checked("cbNoIcoRes"));
+  EXPECT_FALSE(Checked("cbOpenFolder"));
+}
+
+TEST_F(MainFormTest, AHandWrittenAnsiFileBecomesUnicodeWhenWritten) {
+  WriteText(ini_, "; kept\r\n[Other]\r\nKeep=me\r\n[Option]\r\nNoIcoFile=1\r\n");
+  const std::string save_dir = root_ + "\\Ωmega✓\\";
+  fs::create_directories(P(save_dir));
+  Open();
+  EXPECT_TRUE(Checked("cbNoIcoFile"));
+  browse_answer_ = save_dir;
+  Click("btnSaveDir");
+  ASSERT_TRUE(CloseWindow());
+  const std::vector<std::uint8_t> bytes = ReadBytes(ini_);
+  ASSERT_GE(bytes.size(), 2u);
+  EXPECT_EQ(bytes[0], 0xFF);
+  EXPECT_EQ(bytes[1], 0xFE);
+  const std::string text = ReadSettingsText(ini_);
+  EXPECT_NE(text.find("[Other]\r\nKeep=me"), std::string::npos) << text;
+  EXPECT_NE(text.find("Dst=" + save_dir), std::string::npos) << text;
+  EXPECT_NE(text.find("NoIcoFile=1"), std::string::npos) << text;
+  EXPECT_EQ(text.find("\n\n"), std::string::npos) << text;
+}
+
+TEST_F(MainFormTest, AFailingWriteKeepsTheWindowOpenAndUsable) {
+  TMainForm& f = Open();
+  fs::create_directories(P(ini_));  // a folder where the file should be
+  EXPECT_FALSE(CloseWindow());
+  ASSERT_EQ(errors_.size(), 1u);
+  EXPECT_EQ(errors_[0], ini_ + " に書き込めません");
+  EXPECT_TRUE(f.Visible());
+  ASSERT_NE(f.Extractor(), nullptr);  // not freed
+  // Still usable: the help command answers.
+  Click("btnHelp");
+  ASSERT_EQ(started_.size(), 1u);
+  EXPECT_EQ(started_[0], "HH.EXE " + exe_folder_ + "glimmerdig.chm");
+  // Once the file can be written, closing works.
+  fs::remove(P(ini_));
+  EXPECT_TRUE(CloseWindow());
+  EXPECT_EQ(f.Extractor(), nullptr);
+  EXPECT_NE(ReadSettingsText(ini_).find("NoCurRes=0"), std::string::npos);
+}
+
+TEST_F(MainFormTest, OptionsBecomeTheEnginesFlags) {
+  TMainForm& f = Open();
+  struct Case {
+    bool ico_file, cur_file, ico_res, cur_res, del_bmp;
+    std::uint8_t flags;
+  };
+  const Case cases[] = {
+      {true, true, true, true, true, 15},
+      {false, false, false, false, false, 0},
+      {false, true, false, true, false, 10},
+      {true, false, true, false, true, 5},
+  };
+  for (const Case& c : cases) {
+    f.SetChecked("cbNoIcoFile", c.ico_file);
+    f.SetChecked("cbNoCurFile", c.cur_file);
+    f.SetChecked("cbNoIcoRes", c.ico_res);
+    f.SetChecked("cbNoCurRes", c.cur_res);
+    f.SetChecked("cbDelBmp", c.del_bmp);
+    f.ApplyOptions();
+    EXPECT_EQ(f.Extractor()->ExcludeFlags(), c.flags);
+    EXPECT_EQ(f.Extractor()->DeleteFirst(), c.del_bmp);
+  }
+}
+
+TEST_F(MainFormTest, FileCommandExtractsOneFileAndReportsTheCount) {
+  TMainForm& f = Open();
+  const std::string source = root_ + "\\icons\\";
+  WriteBytes(source + "three.ico", test::IconFile({16, 32, 16}));
+  WriteText(source + "plain.txt", "nothing here");
+  BoxAnswerer boxes;
+
+  // Cancelled: nothing changes.
+  Click("btnGetFromFile");
+  ASSERT_EQ(open_dialog_dirs_.size(), 1u);
+  EXPECT_EQ(open_dialog_dirs_[0], exe_folder_);
+  EXPECT_EQ(f.SourceDir(), exe_folder_);
+  EXPECT_TRUE(boxes.seen.empty());
+
+  std::string status;
+  SetWindowSubclass(f.Control("StatusBar"), &RecordStatus, 2, reinterpret_cast<DWORD_PTR>(&status));
+  open_answer_ = source + "three.ico";
+  Click("btnGetFromFile");
+  EXPECT_EQ(f.SourceDir(), source);
+  ASSERT_EQ(boxes.seen.size(), 1u);
+  EXPECT_EQ(boxes.seen[0].title, "グリマーディグ");
+  EXPECT_EQ(boxes.seen[0].text, "3個のビットマップを抽出しました。");
+  ASSERT_EQ(started_.size(), 1u);
+  EXPECT_EQ(started_[0], "Explorer " + exe_folder_ + "BmpSave\\");
+  EXPECT_EQ(status, source + "three.ico");
+  for (int i = 0; i < 3; ++i) EXPECT_TRUE(fs::exists(P(exe_folder_ + "BmpSave\\three-ico-" + std::to_string(i) + ".bmp")));
+  EXPECT_TRUE(IsWindowEnabled(f.Control("btnGetFromFile")));
+  EXPECT_TRUE(IsWindowEnabled(f.Control("btnGetFromFolder")));
+  EXPECT_FALSE(progress_->Visible());
+  EXPECT_FALSE(f.Running());
+
+  // Nothing found: the other text, and no Explorer whatever the option says.
+  open_answer_ = source + "plain.txt";
+  Click("btnGetFromFile");
+  ASSERT_EQ(boxes.seen.size(), 2u);
+  EXPECT_EQ(boxes.seen[1].text, "ビットマップは見つかりませんでした。");
+  EXPECT_EQ(started_.size(), 1u);
+  EXPECT_EQ(status, source + "plain.txt");
+  RemoveWindowSubclass(f.Control("StatusBar"), &RecordStatus, 2);
+  // The next dialog starts in the folder of the last file.
+  EXPECT_EQ(open_dialog_dirs_.back(), source);
+}
+
+TEST_F(MainFormTest, FolderCommandAsksAndOnlyYesRuns) {
+  TMainForm& f = Open();
+  const std::string source = root_ + "\\tree";
+  WriteBytes(source + "\\a\\one.ico", test::IconFile({32}));
+  WriteBytes(source + "\\b\\two.cur", test::IconFile({16, 16}));
+  const std::string save_dir = exe_folder_ + "BmpSave\\";
+  BoxAnswerer boxes;
+
+  // The dialog cancelled: nothing changes.
+  Click("btnGetFromFolder");
+  ASSERT_EQ(browse_calls_.size(), 1u);
+  EXPECT_EQ(browse_calls_[0].caption, "抽出するフォルダを選んでください");
+  EXPECT_EQ(browse_calls_[0].directory, exe_folder_);
+  EXPECT_EQ(f.SourceDir(), exe_folder_);
+
+  // Answered No: no run, but the folder is remembered with one backslash.
+  browse_answer_ = source;
+  boxes.answers = {false};
+  Click("btnGetFromFolder");
+  ASSERT_EQ(boxes.seen.size(), 1u);
+  EXPECT_EQ(boxes.seen[0].title, "確認");
+  EXPECT_EQ(boxes.seen[0].text,
+            source + "\\ からビットマップを抽出して " + save_dir + " に保存します。よろしいですか？");
+  EXPECT_EQ(f.SourceDir(), source + "\\");
+  EXPECT_FALSE(fs::exists(P(save_dir + "one-ico-0.bmp")));
+
+  // A drive root keeps its one backslash.
+  browse_answer_ = "C:\\";
+  boxes.answers = {false};
+  Click("btnGetFromFolder");
+  EXPECT_EQ(browse_calls_.back().directory, source + "\\");
+  EXPECT_EQ(f.SourceDir(), "C:\\");
+
+  // Yes: the whole tree, then the count; Explorer only when asked for.
+  browse_answer_ = source + "\\";
+  f.SetChecked("cbOpenFolder", false);
+  Click("btnGetFromFolder");
+  ASSERT_EQ(boxes.seen.size(), 4u);
+  EXPECT_EQ(boxes.seen[3].text, "3個のビットマップを抽出しました。");
+  EXPECT_TRUE(started_.empty());
+  EXPECT_TRUE(fs::exists(P(save_dir + "one-ico-0.bmp")));
+  EXPECT_TRUE(fs::exists(P(save_dir + "two-cur-1.bmp")));
+  EXPECT_EQ(f.SourceDir(), source + "\\");
+}
+
+TEST_F(MainFormTest, SaveFolderCommandSetsTheEngineAndTheText) {
+  TMainForm& f = Open();
+  const std::string before = f.Extractor()->SaveDir();
+  Click("btnSaveDir");  // cancelled
+  ASSERT_EQ(browse_calls_.size(), 1u);
+  EXPECT_EQ(browse_calls_[0].caption, "保存するフォルダを選んでください");
+  EXPECT_EQ(browse_calls_[0].directory, before);
+  EXPECT_EQ(f.Extractor()->SaveDir(), before);
+
+  browse_answer_ = "D:\\out & about";
+  Click("btnSaveDir");
+  EXPECT_EQ(f.Extractor()->SaveDir(), "D:\\out & about\\");
+  EXPECT_EQ(f.Text("stSaveDir"), "D:\\out & about\\");
+  browse_answer_ = "D:\\";
+  Click("btnSaveDir");
+  EXPECT_EQ(f.Extractor()->SaveDir(), "D:\\");
+  EXPECT_EQ(f.SourceDir(), exe_folder_);  // untouched
+}
+
+// The system's open dialog itself, answered by typing a name into it.
+TEST_F(MainFormTest, OpenDialogStartsInTheFolderAndGivesOneFile) {
+  TMainForm& f = Open();
+  const std::string folder = root_ + "\\pick\\";
+  WriteText(folder + "chosen.dat", "x");
+  TOpenDialog& dlg = f.OpenDialog();
+  dlg.InitialDir = folder;
+  bool read_only_box_shown = true;
+  std::string title;
+  test::Later([&] {
+    HWND box = GetActiveWindow();
+    title = test::WindowText(box);
+    HWND read_only = GetDlgItem(box, 0x410);  // the read-only check box
+    read_only_box_shown = read_only != nullptr && IsWindowVisible(read_only);
+    HWND name = GetDlgItem(box, 0x47C);  // the file name box
+    if (name == nullptr) name = GetDlgItem(box, 0x480);
+    SetWindowTextW(name, L"chosen.dat");
+    PostMessageW(box, WM_COMMAND, IDOK, 0);
+  }, 500ms);
+  ASSERT_TRUE(dlg.Execute(f.Handle()));
+  EXPECT_EQ(dlg.FileName, folder + "chosen.dat");
+  EXPECT_EQ(dlg.Files, std::vector<std::string>{folder + "chosen.dat"});
+  EXPECT_FALSE(read_only_box_shown);
+  EXPECT_FALSE(title.empty());  // the system's own title
+
+  // Cancelled: false, and the last name is kept for the next time.
+  test::Later([] { PostMessageW(GetActiveWindow(), WM_COMMAND, IDCANCEL, 0); }, 500ms);
+  EXPECT_FALSE(dlg.Execute(f.Handle()));
+  EXPECT_EQ(dlg.FileName, folder + "chosen.dat");
+}
+
+TEST_F(MainFormTest, BrowseDialogIsCentredOnTheScreen) {
+  TMainForm& f = Open();
+  HWND dlg = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 5, 7, 301, 211, nullptr, nullptr, nullptr, nullptr);
+  std::string text;
+  TOKButtonState ok = TOKButtonState::obsUnchanged;
+  f.BrwsDlgInitialized(f.BrwsDlg(), dlg, "C:\\x", text, ok);
+  RECT r{};
+  GetWindowRect(dlg, &r);
+  EXPECT_EQ(r.left, (GetSystemMetrics(SM_CXSCREEN) - 301) / 2);
+  EXPECT_EQ(r.top, (GetSystemMetrics(SM_CYSCREEN) - 211) / 2);
+  EXPECT_EQ(r.right - r.left, 301);
+  EXPECT_EQ(r.bottom - r.top, 211);
+  EXPECT_TRUE(text.empty());
+  EXPECT_EQ(ok, TOKButtonState::obsUnchanged);
+  DestroyWindow(dlg);
+  // Bound to the dialog's event.
+  EXPECT_TRUE(static_cast<bool>(f.BrwsDlg().OnInitialized));
+}
+
+TEST_F(MainFormTest, AFailedRunLeavesTheWindowIdleBeforeTheErrorShows) {
+  TMainForm& f = Open();
+  const std::string source = root_ + "\\src\\";
+  WriteBytes(source + "x.ico", test::IconFile({16}));
+  // A folder in the way of the output file: the write fails.
+  fs::create_directories(P(exe_folder_ + "BmpSave\\x-ico-0.bmp"));
+  bool idle_when_reported = false;
+  App().SetExceptionHandler([&](const std::string& text) {
+    errors_.push_back(text);
+    idle_when_reported = IsWindowEnabled(f.Control("btnGetFromFile")) &&
+                         IsWindowEnabled(f.Control("btnGetFromFolder")) && !progress_->Visible() && !f.Running();
+  });
+  open_answer_ = source + "x.ico";
+  BoxAnswerer boxes;
+  Click("btnGetFromFile");
+  ASSERT_EQ(errors_.size(), 1u);
+  EXPECT_EQ(errors_[0], "ファイル " + exe_folder_ + "BmpSave\\x-ico-0.bmp を作成できません");
+  EXPECT_TRUE(idle_when_reported);
+  EXPECT_TRUE(boxes.seen.empty());  // no result text
+}
+
+// Posts a close request when the engine first shows a file, as a user
+// pressing the close box in the middle of a walk.
+LRESULT CALLBACK CloseOnFirstStatus(HWND wnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR, DWORD_PTR form) {
+  if (msg == SB_SETTEXTW) {
+    PostMessageW(reinterpret_cast<HWND>(form), WM_CLOSE, 0, 0);
+    RemoveWindowSubclass(wnd, &CloseOnFirstStatus, 1);
+  }
+  return DefSubclassProc(wnd, msg, wp, lp);
+}
+
+TEST_F(MainFormTest, ClosingDuringAFolderRunCancelsItAndClosesAfterwards) {
+  TMainForm& f = Open();
+  const std::string source = root_ + "\\many\\";
+  for (int i = 0; i < 30; ++i) WriteBytes(source + "f" + std::to_string(i) + ".ico", test::IconFile({16}));
+  browse_answer_ = source;
+  BoxAnswerer boxes;
+  SetWindowSubclass(f.Control("StatusBar"), &CloseOnFirstStatus, 1, reinterpret_cast<DWORD_PTR>(f.Handle()));
+  Click("btnGetFromFolder");
+  test::PumpFor(100ms);
+  // The walk stopped after the file it was on, the result was shown, then
+  // the window closed with the state after the run written.
+  ASSERT_EQ(boxes.seen.size(), 2u);
+  EXPECT_EQ(boxes.seen[1].text, "1個のビットマップを抽出しました。");
+  EXPECT_FALSE(f.Visible());
+  EXPECT_EQ(f.Extractor(), nullptr);
+  EXPECT_NE(ReadSettingsText(ini_).find("Src=" + source), std::string::npos);
+}
+
+}  // namespace
+}  // namespace gd

@@ -1,0 +1,275 @@
+#!/bin/bash
+# End-to-end test of the Windows program: starts the real glimmerdig.exe under
+# Wine on a virtual display and works it as a person would, with real mouse
+# and keyboard events (xdotool):
+#   first start (defaults, BmpSave created) -> folder command -> browse dialog
+#   -> はい -> progress window -> result box -> Explorer on the save folder ->
+#   output compared with the command-line tool's -> options changed, window
+#   dragged, closed -> settings file checked -> started again: position and
+#   options remembered.
+# Screenshots (PNG) of the windows are left in WORK/shots.
+#
+# Usage: e2e.sh EXE CHM WINE_RUN WORK [CLI]
+#   CLI: the native glimmerdig-cli, or glimmerdig-cli.exe (run under Wine);
+#        without it the output is checked by count only.
+set -euo pipefail
+
+exe=$(realpath "$1")
+chm=$(realpath "$2")
+wine_run=$(realpath "$3")
+work=$(realpath -m "$4")
+cli=${5:+$(realpath "$5")}
+here=$(dirname "$(realpath "$0")")
+
+rm -rf "$work"
+mkdir -p "$work/prog" "$work/shots"
+cp "$exe" "$chm" "$work/prog/"
+prog=$work/prog
+src=$prog/icons
+python3 "$here/make_fixtures.py" "$src" 150
+
+fail() {
+  echo "e2e: FAILED: $*" >&2
+  shot failure || true
+  exit 1
+}
+step() { echo "e2e: $*"; }
+
+# --- display and clean-up ---------------------------------------------------
+xvfb_pid=
+app_pid=
+display_file=$(mktemp)
+cleanup() {
+  if [ -n "$app_pid" ] && kill -0 "$app_pid" 2>/dev/null; then
+    kill "$app_pid" 2>/dev/null || true
+    wait "$app_pid" 2>/dev/null || true
+  fi
+  if [ -n "$xvfb_pid" ]; then
+    kill "$xvfb_pid" 2>/dev/null || true
+    wait "$xvfb_pid" 2>/dev/null || true
+  fi
+  rm -f "$display_file"
+}
+trap cleanup EXIT
+Xvfb -displayfd 8 -screen 0 1280x800x24 -nolisten tcp 8>"$display_file" >/dev/null 2>&1 &
+xvfb_pid=$!
+for _ in $(seq 100); do
+  [ -s "$display_file" ] && break
+  sleep 0.1
+done
+[ -s "$display_file" ] || fail "Xvfb did not start"
+export DISPLAY=:$(head -n1 "$display_file")
+screen_w=1280
+screen_h=800
+
+# --- helpers ----------------------------------------------------------------
+# Window ids of visible windows whose title matches, oldest first.
+windows() { xdotool search --onlyvisible --name "$1" 2>/dev/null || true; }
+
+# Waits up to $2 seconds for a visible window matching $1 that is not one of
+# the ids in $3 (space separated); prints its id.
+wait_window() {
+  local pattern=$1 limit=$2 except=${3:-} id
+  for _ in $(seq $((limit * 10))); do
+    for id in $(windows "$pattern"); do
+      [[ " $except " == *" $id "* ]] || { echo "$id"; return 0; }
+    done
+    sleep 0.1
+  done
+  return 1
+}
+
+wait_gone() {
+  for _ in $(seq $(($2 * 10))); do
+    xwininfo -id "$1" 2>/dev/null | grep -q "IsViewable" || return 0
+    sleep 0.1
+  done
+  return 1
+}
+
+geometry() {  # x y w h of a window on the screen
+  xwininfo -id "$1" | awk '/Absolute upper-left X/{x=$4} /Absolute upper-left Y/{y=$4}
+    /Width:/{w=$2} /Height:/{h=$2} END{print x, y, w, h}'
+}
+
+# Saves the screen, or the part a window covers, as WORK/shots/NAME.png.
+shot() {
+  local name=$1 id=${2:-} full=$work/shots/.screen.png
+  import -window root "$full" 2>/dev/null || return 1
+  if [ -n "$id" ]; then
+    read -r x y w h < <(geometry "$id")
+    convert "$full" -crop "${w}x${h}+${x}+${y}" +repage "$work/shots/$name.png"
+  else
+    mv "$full" "$work/shots/$name.png"
+  fi
+  rm -f "$full"
+}
+
+# The main window's client area starts inside Wine's own frame: the side
+# border, and the border plus the caption at the top.
+client_click() {  # WINDOW X Y in client pixels
+  local w
+  read -r _ _ w _ < <(geometry "$1")
+  local border=$(((w - 536) / 2))
+  xdotool mousemove --window "$1" $((border + $2)) $((border + 20 + $3)) click 1
+}
+
+start_program() {
+  "$wine_run" "$prog/glimmerdig.exe" >>"$work/wine.log" 2>&1 &
+  app_pid=$!
+  main=$(wait_window '^グリマーディグ$' 240) || fail "the main window did not appear"
+  sleep 1
+}
+
+wait_program_end() {
+  for _ in $(seq 600); do
+    kill -0 "$app_pid" 2>/dev/null || break
+    sleep 0.1
+  done
+  kill -0 "$app_pid" 2>/dev/null && fail "the program did not end after its window closed"
+  wait "$app_pid" || fail "the program ended with an error"
+  app_pid=
+}
+
+# The settings file decoded (a new file is UTF-16 with a byte-order mark).
+settings() {
+  python3 - "$prog/glimmerdig.INI" <<'EOF'
+import sys
+data = open(sys.argv[1], 'rb').read()
+text = data[2:].decode('utf-16-le') if data[:2] == b'\xff\xfe' else data.decode('latin-1')
+print('\n'.join(l for l in text.replace('\r', '').split('\n') if l.strip()))
+EOF
+}
+
+winpath() {  # the Wine path of a folder, ending in "\"
+  printf 'Z:%s\\' "$(printf '%s' "$1" | tr / '\\')"
+}
+
+# --- first start: the defaults -----------------------------------------------
+step "first start"
+start_program
+read -r x y w h < <(geometry "$main")
+[ "$x $y $h" = "68 128 260" ] || fail "first start at $x,$y height $h, expected 68,128 height 260"
+[ -d "$prog/BmpSave" ] || fail "the default save folder BmpSave was not created"
+[ ! -e "$prog/glimmerdig.INI" ] || fail "a settings file exists before the first close"
+shot main-window "$main"
+
+# --- the folder command --------------------------------------------------------
+step "folder command"
+client_click "$main" 80 84
+browse=$(wait_window 'Browse for Folder|フォルダ' 30 "$main") || fail "the browse dialog did not open"
+sleep 0.5
+read -r bx by bw bh < <(geometry "$browse")
+[ "$bx" -eq $(((screen_w - bw) / 2)) ] && [ "$by" -eq $(((screen_h - bh) / 2)) ] ||
+  fail "the browse dialog is at $bx,$by, not centred"
+shot browse-dialog "$browse"
+# Into the tree (its top row), then down the folders by typing their names.
+xdotool mousemove --window "$browse" 100 95 click 1
+sleep 0.5
+IFS=/ read -r -a parts <<<"${src#/}"
+for i in "${!parts[@]}"; do
+  xdotool type --delay 50 "${parts[$i]}"
+  sleep 1.2  # the tree's type-ahead starts afresh after a pause
+  if [ "$i" -lt $((${#parts[@]} - 1)) ]; then
+    xdotool key Right
+    sleep 0.4
+  fi
+done
+xdotool key Return
+confirm=$(wait_window '^確認$' 30) || fail "the confirmation question did not appear"
+sleep 0.5
+shot confirmation "$confirm"
+
+# はい (the default button); the progress window is caught while it shows.
+(
+  id=$(wait_window '^ただいま処理中です$' 30) && shot progress-window "$id"
+) &
+watcher=$!
+xdotool key Return
+wait "$watcher" || fail "the progress window did not show"
+result=$(wait_window '^グリマーディグ$' 120 "$main") || fail "no result box"
+sleep 0.5
+shot result "$result"
+xdotool key Return
+wait_gone "$result" 10 || fail "the result box did not close"
+
+# Explorer on the save folder ("抽出後にフォルダを開く" is on at first).
+explorer=$(wait_window '^BmpSave$' 60) || fail "Explorer did not open the save folder"
+sleep 1
+shot explorer "$explorer"
+xdotool mousemove --window "$explorer" 200 200 click 1 key alt+F4
+wait_gone "$explorer" 20 || fail "the Explorer window did not close"
+
+# --- options, position, close ------------------------------------------------------
+step "options and position"
+client_click "$main" 300 200  # an empty spot: the window gets the keyboard
+sleep 0.3
+xdotool key alt+d  # 抽出前に保存先のBmpをすべて削除する on
+xdotool key alt+f  # 抽出後にフォルダを開く off
+client_click "$main" 152 171  # カーソルリソース, in the group
+sleep 0.3
+# Dragged by its title bar.
+xdotool mousemove --window "$main" 150 10 mousedown 1 sleep 0.3 mousemove_relative 130 70 sleep 0.3 mouseup 1
+sleep 0.5
+read -r x y w h < <(geometry "$main")
+[ "$x" -ne 68 ] || fail "the window did not move"
+moved="$x $y"
+shot main-window-after "$main"
+xdotool mousemove --window "$main" $((w - 12)) 11 click 1  # the close box
+wait_gone "$main" 20 || fail "the main window did not close"
+wait_program_end
+
+step "settings file"
+head -c 2 "$prog/glimmerdig.INI" | od -An -tx1 | grep -q 'ff fe' || fail "the settings file is not UTF-16"
+expected="[Window]
+PosX=${moved% *}
+PosY=${moved#* }
+[Directry]
+Src=$(winpath "$src")
+Dst=$(winpath "$prog/BmpSave")
+[Option]
+DelBmp=1
+OpenFolder=0
+NoIcoFile=0
+NoCurFile=0
+NoIcoRes=0
+NoCurRes=1"
+got=$(settings)
+[ "$got" = "$expected" ] || fail "settings file:
+$got
+expected:
+$expected"
+
+# --- the output, against the command-line tool (Wine is free again) --------------
+step "comparing the bitmaps"
+count=$(find "$prog/BmpSave" -name '*.bmp' | wc -l)
+[ "$count" -eq 457 ] || fail "$count bitmaps written, expected 457"
+if [ -n "$cli" ]; then
+  mkdir -p "$work/cli-out"
+  if [[ "$cli" == *.exe ]]; then
+    "$wine_run" "$cli" -q -o "$(winpath "$work/cli-out")" "$(winpath "$src")" >>"$work/wine.log" 2>&1 ||
+      fail "the command-line tool failed"
+  else
+    "$cli" -q -o "$work/cli-out" "$src" || fail "the command-line tool failed"
+  fi
+  diff -r "$prog/BmpSave" "$work/cli-out" >"$work/diff.log" ||
+    fail "the program's bitmaps differ from the command-line tool's (see $work/diff.log)"
+fi
+
+# --- second start: all of it remembered ----------------------------------------------
+step "second start"
+start_program
+read -r x y w h < <(geometry "$main")
+[ "$x $y" = "$moved" ] || fail "second start at $x,$y, expected $moved"
+[ "$h" -eq 260 ] || fail "second start with height $h"
+shot main-window-second "$main"
+client_click "$main" 300 200
+sleep 0.3
+xdotool key alt+F4
+wait_gone "$main" 20 || fail "the main window did not close on Alt+F4"
+wait_program_end
+got=$(settings)
+[ "$got" = "$expected" ] || fail "the options were not read back as written:
+$got"
+
+step "passed; screenshots in $work/shots"

@@ -9,20 +9,26 @@
 #include "app/main_form.h"
 #include "app/progress_msg.h"
 #include "app/ui/application.h"
+#include "app/ui/busy_cursor.h"
 #include "app/ui/message_loop.h"
-#if GLIMMERDIG_HAVE_GIF
+#include "gif/framework/cursor.h"
 #include "gif/gif_bitmap.h"
-#endif
 
 namespace gd {
 namespace {
 
 int Run() {
-#if GLIMMERDIG_HAVE_GIF
   // GIF is a picture format for the program's lifetime: registered before the
-  // windows exist, withdrawn after they are gone.
+  // windows exist, withdrawn after they are gone. While it loads, the screen
+  // shows the hourglass.
   const GifFormatRegistration gif_format;
-#endif
+  SetCursorHook([](TCursor cursor) {
+    if (cursor == TCursor::crHourGlass) {
+      SetBusyCursor();
+    } else {
+      SetDefaultCursor();
+    }
+  });
 
   // The application's title is kApplicationTitle, used by every message box.
   auto main_form = std::make_unique<TMainForm>();
@@ -39,6 +45,7 @@ int Run() {
   progress_msg.reset();
   MainForm = nullptr;
   main_form.reset();
+  SetCursorHook({});
   return 0;
 }
 

@@ -1,5 +1,7 @@
 #include "app/app_text.h"
 
+#include "extract/messages.h"
+
 namespace gd {
 
 std::string FolderPart(std::string_view path) {
@@ -27,10 +29,7 @@ std::string ConfirmFolderText(std::string_view source_dir, std::string_view save
   return text;
 }
 
-std::string ResultText(int count) {
-  if (count <= 0) return "ビットマップは見つかりませんでした。";
-  return std::to_string(count) + "個のビットマップを抽出しました。";
-}
+std::string ResultText(int count) { return ResultMessage(count); }
 
 std::string ExplorerCommand(std::string_view save_dir) { return "Explorer " + std::string(save_dir); }
 

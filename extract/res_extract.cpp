@@ -44,8 +44,7 @@ int TResExtract::ExtractFromFolder(const std::string& folder) {
 }
 
 void TResExtract::ScanFolder(const std::string& folder) {
-  // The save folder is never searched: its bitmaps are skipped anyway, and
-  // anything else in it is our own output.
+  // The save folder is never searched, so a run never reads its own output.
   if (SameFolderPath(folder, save_dir_)) return;
   const std::unique_ptr<FolderListing> listing = fs_.ListFolder(folder);
   if (!listing) return;

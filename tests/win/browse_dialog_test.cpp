@@ -57,6 +57,22 @@ class BrowseDialogTest : public testing::Test {
       SHGetFolderPathW(nullptr, folder | CSIDL_FLAG_CREATE, nullptr, SHGFP_TYPE_CURRENT, path);
     }
     test::PumpFor(std::chrono::milliseconds(300));
+    // Opening the first dialog of a fresh prefix makes still more of them
+    // (and the test's own folder is new then too): open one, let it settle,
+    // cancel it, and let the news pass before the tests' dialogs.
+    TBrowseDialog warm_up;
+    warm_up.Directory = Narrow((TestFolder() / L"下").wstring());
+    std::filesystem::create_directories(TestFolder() / L"下");
+    warm_up.OnInitialized = [](TBrowseDialog&, HWND wnd, const std::string&, std::string&, TOKButtonState&) {
+      test::Later([wnd] { PostMessageW(wnd, WM_COMMAND, IDCANCEL, 0); }, std::chrono::milliseconds(1000));
+    };
+    warm_up.Execute();
+    test::PumpFor(std::chrono::milliseconds(500));
+  }
+  static std::filesystem::path TestFolder() {
+    wchar_t temp[MAX_PATH];
+    GetTempPathW(MAX_PATH, temp);
+    return std::filesystem::path(temp) / L"閲覧テスト";
   }
   void SetUp() override {
     wchar_t temp[MAX_PATH];

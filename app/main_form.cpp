@@ -26,16 +26,7 @@ constexpr WORD kFindFileClip = 151;
 
 ControlLayout Control(const char* name, ControlKind kind, int left, int top, int width, int height,
                       std::string text, int tab_order) {
-  ControlLayout c;
-  c.name = name;
-  c.kind = kind;
-  c.left = left;
-  c.top = top;
-  c.width = width;
-  c.height = height;
-  c.text = std::move(text);
-  c.tab_order = tab_order;
-  return c;
+  return PlaceControl(name, kind, left, top, width, height, std::move(text), tab_order);
 }
 
 FormLayout MainFormLayout() {

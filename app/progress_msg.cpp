@@ -17,24 +17,8 @@ FormLayout ProgressLayout() {
   f.system_menu = false;
   f.topmost = true;
   f.position = FormPosition::kMainFormCenterOnce;
-  ControlLayout counter;
-  counter.name = "lblCounter";
-  counter.kind = ControlKind::kLabel;
-  counter.left = 48;
-  counter.top = 16;
-  counter.width = 139;
-  counter.height = 25;
-  counter.text = CounterText(0);
-  ControlLayout cancel;
-  cancel.name = "BtnCancel";
-  cancel.kind = ControlKind::kButton;
-  cancel.left = 54;
-  cancel.top = 46;
-  cancel.width = 80;
-  cancel.height = 25;
-  cancel.text = "ｷｬﾝｾﾙ";
-  cancel.tab_order = 0;
-  f.controls = {counter, cancel};
+  f.controls = {PlaceControl("lblCounter", ControlKind::kLabel, 48, 16, 139, 25, CounterText(0)),
+                PlaceControl("BtnCancel", ControlKind::kButton, 54, 46, 80, 25, "ｷｬﾝｾﾙ", 0)};
   return f;
 }
 

@@ -3,6 +3,7 @@
 // at 96 dpi. Form builds the real window from it.
 
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace gd {
@@ -41,6 +42,21 @@ struct ControlLayout {
   bool default_button = false;
   std::vector<ControlLayout> children;  // group box only
 };
+
+// A control at its place with its text; the rest as the defaults above.
+inline ControlLayout PlaceControl(std::string name, ControlKind kind, int left, int top, int width, int height,
+                                  std::string text, int tab_order = -1) {
+  ControlLayout c;
+  c.name = std::move(name);
+  c.kind = kind;
+  c.left = left;
+  c.top = top;
+  c.width = width;
+  c.height = height;
+  c.text = std::move(text);
+  c.tab_order = tab_order;
+  return c;
+}
 
 enum class FormPosition {
   kDesigned,              // where the layout says

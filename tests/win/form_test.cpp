@@ -19,16 +19,7 @@ using namespace std::chrono_literals;
 
 ControlLayout Make(std::string name, ControlKind kind, int left, int top, int width, int height,
                    std::string text, int tab_order = -1) {
-  ControlLayout c;
-  c.name = std::move(name);
-  c.kind = kind;
-  c.left = left;
-  c.top = top;
-  c.width = width;
-  c.height = height;
-  c.text = std::move(text);
-  c.tab_order = tab_order;
-  return c;
+  return PlaceControl(std::move(name), kind, left, top, width, height, std::move(text), tab_order);
 }
 
 // The kinds of control the main window is made of, a few of each.

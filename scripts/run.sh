@@ -4,6 +4,7 @@
 #   scripts/run.sh [SOURCE [OPTIONS...]]
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
+. "$root/scripts/utf8-locale.sh"
 bash "$root/scripts/install-deps.sh"
 (
   cd "$root"

@@ -15,24 +15,38 @@ done
 
 passed=0
 failed=0
-count() {  # adds up ctest's "N% tests passed, F tests failed out of T"
-  local line
-  line=$(grep -E 'tests passed, [0-9]+ tests? failed out of [0-9]+' "$1" | tail -1 || true)
-  if [ -z "$line" ]; then failed=$((failed + 1)); return; fi
-  local f t
-  f=$(sed -E 's/.* ([0-9]+) tests? failed out of ([0-9]+).*/\1/' <<<"$line")
-  t=$(sed -E 's/.* ([0-9]+) tests? failed out of ([0-9]+).*/\2/' <<<"$line")
-  passed=$((passed + t - f))
-  failed=$((failed + f))
+logs=$(mktemp -d)
+trap 'rm -rf "$logs"' EXIT
+# Each runner's exit status decides; the JUnit report only adds up the
+# individual tests for the closing line.
+tally() {  # REPORT STATUS
+  local total=0 bad=0
+  if [ -s "$1" ]; then
+    read -r total bad < <(python3 - "$1" <<'PY'
+import sys, xml.etree.ElementTree as ET
+root = ET.parse(sys.argv[1]).getroot()
+suites = [root] if root.tag == "testsuite" else root.iter("testsuite")
+total = bad = 0
+for s in suites:
+    total += int(s.get("tests", 0))
+    bad += int(s.get("failures", 0)) + int(s.get("errors", 0))
+print(total, bad)
+PY
+    ) || { total=0; bad=0; }
+  fi
+  if [ "$2" -ne 0 ] && [ "$bad" -eq 0 ]; then bad=1; total=$((total + 1)); fi
+  if [ "$2" -eq 0 ]; then bad=0; fi
+  passed=$((passed + total - bad))
+  failed=$((failed + bad))
 }
 
-logs=$(mktemp -d)
 for preset in linux linux-asan windows; do
   echo "=== tests: $preset ==="
   parallel=$jobs
   [ "$preset" = windows ] && parallel=1  # Wine tests share one prefix and display
-  ctest --preset "$preset" -j "$parallel" 2>&1 | tee "$logs/$preset.log" || true
-  count "$logs/$preset.log"
+  status=0
+  ctest --preset "$preset" -j "$parallel" --output-junit "$logs/$preset.xml" || status=$?
+  tally "$logs/$preset.xml" "$status"
 done
 
 echo "=== fuzzing ==="
@@ -41,7 +55,6 @@ if bash scripts/fuzz.sh "${FUZZ_SECONDS:-60}"; then
 else
   failed=$((failed + 1))
 fi
-rm -rf "$logs"
 
 echo "all: $passed passed, $failed failed"
 [ "$failed" -eq 0 ]

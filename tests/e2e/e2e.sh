@@ -20,6 +20,7 @@ wine_run=$(realpath "$3")
 work=$(realpath -m "$4")
 cli=${5:+$(realpath "$5")}
 here=$(dirname "$(realpath "$0")")
+. "$here/../../scripts/utf8-locale.sh"
 
 rm -rf "$work"
 mkdir -p "$work/prog" "$work/shots"

@@ -1,0 +1,35 @@
+#pragma once
+// What a run reports about each image it writes, for the manifest and the
+// gallery.
+
+#include <cstdint>
+#include <span>
+#include <string>
+#include <string_view>
+
+namespace gd {
+
+enum class ImageKind { kDib, kPng, kGif };
+
+// "dib", "png", "gif".
+std::string_view KindName(ImageKind kind);
+
+struct WrittenImage {
+  std::string source;    // the source file's absolute path
+  std::uint64_t offset;  // the image's first byte in the source
+  ImageKind kind;
+  std::int64_t width;    // of the image as written
+  std::int64_t height;
+  int bits;              // bits per pixel as written
+  std::string file;      // the output file's full path
+  std::span<const std::uint8_t> bytes;  // the output file's bytes, valid during the call
+};
+
+class ImageLog {
+ public:
+  virtual ~ImageLog() = default;
+  // Called once per image written, after its file is complete.
+  virtual void ImageWritten(const WrittenImage& image) = 0;
+};
+
+}  // namespace gd

@@ -8,6 +8,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <optional>
 #include <span>
 #include <vector>
 
@@ -21,6 +22,9 @@ class ByteSource {
   // returns that count (0 at or past the end). Throws ReadError when the
   // bytes cannot be read.
   virtual std::size_t ReadAt(std::uint64_t offset, std::span<std::uint8_t> out) = 0;
+  // All the bytes, when they already lie in memory: readers then use them
+  // in place instead of copying them into windows.
+  virtual std::optional<std::span<const std::uint8_t>> InMemory() const { return std::nullopt; }
 };
 
 // Bytes already in memory.
@@ -34,6 +38,7 @@ class SpanSource final : public ByteSource {
     if (n != 0) std::memcpy(out.data(), bytes_.data() + offset, n);
     return n;
   }
+  std::optional<std::span<const std::uint8_t>> InMemory() const override { return bytes_; }
 
  private:
   std::span<const std::uint8_t> bytes_;

@@ -5,9 +5,10 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
-#include <optional>
 #include <span>
 #include <string>
+
+#include "extract/byte_source.h"
 
 namespace gd {
 
@@ -41,29 +42,6 @@ class FolderListing {
   virtual bool Next(DirEntry& entry) = 0;
 };
 
-// A whole file held in memory. Its storage is released (or handed back for
-// the next load) with it.
-class FileBytes {
- public:
-  class Storage {
-   public:
-    virtual ~Storage() = default;
-  };
-
-  FileBytes() = default;
-  FileBytes(std::uint8_t* data, std::size_t size, std::unique_ptr<Storage> storage)
-      : data_(data), size_(size), storage_(std::move(storage)) {}
-
-  std::uint8_t* data() { return data_; }  // for the loader to fill
-  std::span<const std::uint8_t> bytes() const { return {data_, size_}; }
-  std::size_t size() const { return size_; }
-
- private:
-  std::uint8_t* data_ = nullptr;
-  std::size_t size_ = 0;
-  std::unique_ptr<Storage> storage_;
-};
-
 class FileSystem {
  public:
   virtual ~FileSystem() = default;
@@ -72,11 +50,11 @@ class FileSystem {
   // order; nullptr when it cannot be enumerated.
   virtual std::unique_ptr<FolderListing> ListFolder(const std::string& folder) = 0;
 
-  // The whole file, opened so that others may read it but not write it.
-  // nullopt when it cannot be opened (missing, locked, denied, not a regular
-  // file). Throws ReadError on a short read, OutOfMemoryError when it does not
-  // fit in memory.
-  virtual std::optional<FileBytes> LoadFile(const std::string& path) = 0;
+  // The file opened for reading by position, so that others may read it
+  // meanwhile but not write it. nullptr when it cannot be opened (missing,
+  // locked, denied, not a regular file). Its size is fixed at opening; a read
+  // that finds the file shorter, or fails, throws ReadError.
+  virtual std::unique_ptr<ByteSource> OpenFile(const std::string& path) = 0;
 
   // Creates (or replaces) the file and writes all bytes in one piece. Throws
   // CreateFileError or WriteError; a partly written file is removed.

@@ -3,6 +3,7 @@
 // implements these with its main and progress windows, the command-line tool
 // with the terminal, the tests with recording fakes.
 
+#include <cstdint>
 #include <string>
 
 namespace gd {
@@ -30,6 +31,14 @@ class MessageSink {
  public:
   virtual ~MessageSink() = default;
   virtual void ShowMessage(const std::string& text) = 0;
+};
+
+// How far through the file in hand a run is. Told between the windows of a
+// large file only.
+class FileProgressSink {
+ public:
+  virtual ~FileProgressSink() = default;
+  virtual void ShowFileProgress(std::uint64_t done, std::uint64_t total) = 0;
 };
 
 }  // namespace gd

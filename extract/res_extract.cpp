@@ -1,5 +1,8 @@
 #include "extract/res_extract.h"
 
+#include <new>
+
+#include "extract/errors.h"
 #include "extract/messages.h"
 #include "extract/path_util.h"
 #include "extract/scanner.h"
@@ -13,6 +16,35 @@ bool IsBitmapFileExtension(std::string_view ext) {
   return StartsWithNoCase(ext, "BMP") || StartsWithNoCase(ext, "DIB");
 }
 
+// length bytes from offset, or as many as the source holds.
+std::vector<std::uint8_t> ReadRange(ByteSource& source, std::uint64_t offset, std::uint64_t length) {
+  const std::uint64_t available = offset < source.Size() ? source.Size() - offset : 0;
+  length = std::min(length, available);
+  std::vector<std::uint8_t> bytes;
+  try {
+    bytes.resize(static_cast<std::size_t>(length));
+  } catch (const std::bad_alloc&) {
+    throw OutOfMemoryError();
+  } catch (const std::length_error&) {
+    throw OutOfMemoryError();
+  }
+  if (source.ReadAt(offset, bytes) != bytes.size()) throw ReadError();
+  return bytes;
+}
+
+// Sets a flag for as long as it lives, and puts the old value back after.
+class FlagScope {
+ public:
+  FlagScope(bool& flag, bool value) : flag_(flag), old_(flag) { flag_ = value; }
+  ~FlagScope() { flag_ = old_; }
+  FlagScope(const FlagScope&) = delete;
+  FlagScope& operator=(const FlagScope&) = delete;
+
+ private:
+  bool& flag_;
+  bool old_;
+};
+
 }  // namespace
 
 TResExtract::TResExtract(FileSystem& fs, StatusSink& status, ProgressSink& progress, MessageSink& messages)
@@ -24,30 +56,47 @@ bool TResExtract::CheckSaveDir() {
   return false;
 }
 
-void TResExtract::BeginRun() {
+bool TResExtract::BeginRun() {
+  if (!CheckSaveDir()) return false;
   image_count_ = 0;
   if (delete_first_) DeleteSavedBitmaps(save_dir_);
+  return true;
 }
 
 int TResExtract::ExtractFromFiles(const std::vector<std::string>& files) {
-  if (!CheckSaveDir()) return 0;
-  BeginRun();
+  if (!BeginRun()) return 0;
   for (const std::string& file : files) ExtractFromFile(file);
   return image_count_;
 }
 
 int TResExtract::ExtractFromFolder(const std::string& folder) {
-  if (!CheckSaveDir()) return 0;
-  BeginRun();
+  if (!BeginRun()) return 0;
   ScanFolder(AddBackslash(folder));
+  return image_count_;
+}
+
+int TResExtract::ExtractFromSources(const std::vector<std::string>& sources) {
+  if (!BeginRun()) return 0;
+  const FlagScope polling(poll_between_windows_, true);
+  for (std::size_t i = 0; i < sources.size(); ++i) {
+    if (i > 0 && progress_.IsCancelled()) break;
+    if (fs_.FolderExists(sources[i])) {
+      ScanFolder(AddBackslash(sources[i]));
+    } else {
+      ExtractFromFile(sources[i]);
+    }
+  }
   return image_count_;
 }
 
 void TResExtract::ScanFolder(const std::string& folder) {
   // The save folder is never searched, so a run never reads its own output.
+  // Whole paths are compared: comparing only a leading part would skip
+  // unrelated folders that share it.
   if (SameFolderPath(folder, save_dir_)) return;
   const std::unique_ptr<FolderListing> listing = fs_.ListFolder(folder);
   if (!listing) return;
+  const FlagScope polling(poll_between_windows_, true);
   DirEntry entry;
   while (listing->Next(entry)) {
     if (progress_.IsCancelled()) break;  // the file in hand was finished first
@@ -66,6 +115,12 @@ void TResExtract::ScanFolder(const std::string& folder) {
   }
 }
 
+SearchRules TResExtract::Rules() const {
+  SearchRules rules;
+  if (all_images_) rules.measure = MeasureRules::kEveryImage;
+  return rules;
+}
+
 void TResExtract::ExtractFromFile(const std::string& path) {
   const std::string ext = ExtensionOf(path);
   if (IsBitmapFileExtension(ext)) return;
@@ -73,27 +128,67 @@ void TResExtract::ExtractFromFile(const std::string& path) {
   if ((exclude_flags_ & kNoCurFile) && StartsWithNoCase(ext, "CUR")) return;
 
   status_.ShowStatus(path);
-  const std::optional<FileBytes> file = fs_.LoadFile(path);
+  const std::unique_ptr<ByteSource> file = fs_.OpenFile(path);
   if (!file) return;  // cannot be opened: passed over without a word
-  const std::span<const std::uint8_t> data = file->bytes();
-
-  const std::vector<std::size_t> headers = FindImages(data, kMaxImagesPerFile);
-  for (std::size_t i = 0; i < headers.size(); ++i) {
-    const BitmapInfoHeader h = ParseInfoHeader(data.subspan(headers[i]));
-    if ((exclude_flags_ & kNoCurRes) && IsCursorShape(h)) continue;
-    if ((exclude_flags_ & kNoIcoRes) && IsIconShape(h)) continue;
-    // save_dir_ is read afresh: it may change while a folder walk lets the
-    // user interface run.
-    const std::string name = OutputName(save_dir_, path, i);
-    if (fs_.FileExists(name)) continue;
-    SaveImage(data, headers[i], name);
+  const std::uint64_t size = file->Size();
+  // Between windows of a large file: how far the run is, and (in a folder
+  // walk) Cancel. A cancelled file keeps the images already written.
+  WindowReader reader(*file, read_options_, [this, size](std::uint64_t position) {
+    if (file_progress_ != nullptr && size > kFileProgressThreshold) file_progress_->ShowFileProgress(position, size);
+    return !(poll_between_windows_ && progress_.IsCancelled());
+  });
+  ImageSearch search(reader, Rules());
+  for (std::size_t index = 0; all_images_ || index < kMaxImagesPerFile; ++index) {
+    const std::optional<FoundImage> image = search.Next();
+    if (!image) break;
+    if (image->kind == ImageKind::kDib) {
+      const BitmapInfoHeader& h = image->dib.source;
+      if ((exclude_flags_ & kNoCurRes) && IsCursorShape(h)) continue;
+      if ((exclude_flags_ & kNoIcoRes) && IsIconShape(h)) continue;
+    }
+    WriteImage(reader, path, *image, index);
   }
 }
 
-void TResExtract::SaveImage(std::span<const std::uint8_t> data, std::size_t offset, const std::string& file_name) {
-  fs_.WriteNewFile(file_name, BuildBitmapFile(data, offset));
+void TResExtract::WriteImage(ByteSource& source, const std::string& path, const FoundImage& image,
+                             std::size_t index) {
+  std::string_view type = "bmp";
+  if (image.kind == ImageKind::kPng) type = "png";
+  if (image.kind == ImageKind::kGif) type = "gif";
+  // save_dir_ is read afresh: it may change while a folder walk lets the
+  // user interface run.
+  const std::string name = OutputName(save_dir_, path, index, type);
+  if (fs_.FileExists(name)) return;
+
+  WrittenImage written{path, image.offset, image.kind, 0, 0, 0, name, {}};
+  std::vector<std::uint8_t> bytes;
+  if (image.kind == ImageKind::kDib) {
+    const DibLayout& layout = image.dib;
+    bytes = BuildBitmapFile(ReadRange(source, image.offset, BitmapSourceLength(layout)), layout);
+    written.width = layout.written.biWidth;
+    written.height = layout.written.biHeight;
+    written.bits = layout.written.biBitCount;
+  } else {
+    bytes = ReadRange(source, image.offset, image.length);
+    written.width = image.carved.width;
+    written.height = image.carved.height;
+    written.bits = image.carved.bits;
+  }
+  Store(name, bytes);
+  if (image_log_ != nullptr) {
+    written.bytes = bytes;
+    image_log_->ImageWritten(written);
+  }
+}
+
+void TResExtract::Store(const std::string& name, std::span<const std::uint8_t> bytes) {
+  fs_.WriteNewFile(name, bytes);
   ++image_count_;
   progress_.SetCount(image_count_);
+}
+
+void TResExtract::SaveImage(std::span<const std::uint8_t> data, std::size_t offset, const std::string& file_name) {
+  Store(file_name, BuildBitmapFile(data, offset));
 }
 
 void TResExtract::DeleteSavedBitmaps(const std::string& folder) {
@@ -104,6 +199,8 @@ void TResExtract::DeleteSavedBitmaps(const std::string& folder) {
     if (entry.kind != EntryKind::kFile || entry.hidden || entry.system) continue;
     const std::string_view name = entry.name;
     if (name.size() < 4 || !EqualsNoCase(name.substr(name.size() - 4), ".bmp")) continue;
+    // Names are compared as they are listed, so an 8.3 short alias ending in
+    // .BMP does not make a longer name match.
     fs_.DeleteFile(folder + entry.name);  // one that cannot go stays, silently
   }
 }

@@ -1,15 +1,20 @@
 #pragma once
 // The extraction engine: runs over a list of files or a folder tree, finds the
-// bitmaps in each file and writes them into the save folder.
+// images in each file and writes them into the save folder.
 
 #include <cstddef>
 #include <cstdint>
+#include <set>
 #include <span>
 #include <string>
 #include <vector>
 
 #include "extract/file_system.h"
 #include "extract/host.h"
+#include "extract/image_log.h"
+#include "extract/image_search.h"
+#include "extract/png_encoder.h"
+#include "extract/window_reader.h"
 
 namespace gd {
 
@@ -21,8 +26,14 @@ enum ExcludeFlag : std::uint8_t {
   kNoCurRes = 8,   // cursor-shaped images
 };
 
-// At most this many images are considered per source file.
+// At most this many images are considered per source file, unless every
+// image is asked for.
 inline constexpr std::size_t kMaxImagesPerFile = 1000;
+
+// Sources larger than this report how far through them a run is.
+inline constexpr std::uint64_t kFileProgressThreshold = std::uint64_t{64} << 20;
+
+enum class OutputFormat { kBmp, kPng };
 
 class TResExtract {
  public:
@@ -35,6 +46,10 @@ class TResExtract {
   // that cannot be opened end the run as ExtractError.
   int ExtractFromFiles(const std::vector<std::string>& files);
   int ExtractFromFolder(const std::string& folder);
+  // Files and folders mixed, each in the order given, folders walked whole;
+  // Cancel is asked for before each source after the first and inside
+  // folders.
+  int ExtractFromSources(const std::vector<std::string>& sources);
 
   // True when SaveDir names an existing folder; otherwise tells the user.
   bool CheckSaveDir();
@@ -47,6 +62,20 @@ class TResExtract {
   bool DeleteFirst() const { return delete_first_; }
   int ImageCount() const { return image_count_; }
 
+  // Beyond the standard run: every image a file holds (PNG and GIF too, icons
+  // measured as icons, no limit per file), bitmaps written as PNG with their
+  // transparency (the encoder must then be set), no picture written twice in
+  // a run, and a log of each image written.
+  void SetAllImages(bool flag) { all_images_ = flag; }
+  void SetOutputFormat(OutputFormat format) { format_ = format; }
+  void SetPngEncoder(PngEncoder* encoder) { png_encoder_ = encoder; }
+  void SetUnique(bool flag) { unique_ = flag; }
+  void SetImageLog(ImageLog* log) { image_log_ = log; }
+  void SetFileProgress(FileProgressSink* sink) { file_progress_ = sink; }
+  // How sources are read: window size and read-ahead. For tests and
+  // measurements; the defaults suit every run.
+  void SetReadOptions(WindowReader::Options options) { read_options_ = options; }
+
   // The steps of a run, callable on their own.
   void ScanFolder(const std::string& folder);
   void ExtractFromFile(const std::string& path);
@@ -54,7 +83,10 @@ class TResExtract {
   void SaveImage(std::span<const std::uint8_t> data, std::size_t offset, const std::string& file_name);
 
  private:
-  void BeginRun();
+  bool BeginRun();
+  SearchRules Rules() const;
+  void WriteImage(ByteSource& source, const std::string& path, const FoundImage& image, std::size_t index);
+  void Store(const std::string& name, std::span<const std::uint8_t> bytes);
 
   FileSystem& fs_;
   StatusSink& status_;
@@ -65,6 +97,17 @@ class TResExtract {
   int image_count_ = 0;
   bool delete_first_ = false;
   std::string save_dir_;
+
+  bool all_images_ = false;
+  OutputFormat format_ = OutputFormat::kBmp;
+  PngEncoder* png_encoder_ = nullptr;
+  bool unique_ = false;
+  ImageLog* image_log_ = nullptr;
+  FileProgressSink* file_progress_ = nullptr;
+  WindowReader::Options read_options_;
+  // Inside a folder walk, Cancel is also asked for between the windows of a
+  // large file.
+  bool poll_between_windows_ = false;
 };
 
 }  // namespace gd

@@ -1,47 +1,10 @@
 #include "extract/scanner.h"
 
 #include "base/byte_order.h"
-
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
+#include "extract/byte_search.h"
+#include "extract/image_search.h"
 
 namespace gd {
-
-namespace {
-
-constexpr std::size_t kNotFound = static_cast<std::size_t>(-1);
-
-// The first q >= pos, q - pos even, with the bytes 28 00 at q and q + 1.
-std::size_t FindMarker(const std::uint8_t* data, std::size_t size, std::size_t pos) {
-#if defined(__SSE2__)
-  // Compare 16-bit lanes against 0x0028: every lane starts an even distance
-  // from pos, which is exactly the set of offsets the search may look at.
-  const __m128i marker = _mm_set1_epi16(0x0028);
-  const auto load = [&](std::size_t at) {
-    return _mm_cmpeq_epi16(_mm_loadu_si128(reinterpret_cast<const __m128i*>(data + at)), marker);
-  };
-  while (pos <= size && size - pos >= 128) {
-    const __m128i a = _mm_or_si128(_mm_or_si128(load(pos), load(pos + 16)), _mm_or_si128(load(pos + 32), load(pos + 48)));
-    const __m128i b =
-        _mm_or_si128(_mm_or_si128(load(pos + 64), load(pos + 80)), _mm_or_si128(load(pos + 96), load(pos + 112)));
-    if (_mm_movemask_epi8(_mm_or_si128(a, b)) != 0) break;  // the tail loop pins it down
-    pos += 128;
-  }
-  while (pos <= size && size - pos >= 16) {
-    if (const int m = _mm_movemask_epi8(load(pos)); m != 0) {
-      return pos + static_cast<std::size_t>(__builtin_ctz(static_cast<unsigned>(m)));
-    }
-    pos += 16;
-  }
-#endif
-  for (; pos <= size && size - pos >= 2; pos += 2) {
-    if (data[pos] == 0x28 && data[pos + 1] == 0x00) return pos;
-  }
-  return kNotFound;
-}
-
-}  // namespace
 
 bool IsImageHeader(std::span<const std::uint8_t, kInfoHeaderSize> header) {
   const std::uint8_t* p = header.data();
@@ -83,30 +46,22 @@ std::int32_t ScanExtent(const BitmapInfoHeader& header) {
 std::optional<std::size_t> SeekNextHeader(std::span<const std::uint8_t> data, std::size_t pos) {
   const std::size_t size = data.size();
   for (;;) {
-    const std::size_t at = FindMarker(data.data(), size, pos);
-    if (at == kNotFound || size - at < kInfoHeaderSize) return std::nullopt;
+    const std::size_t at = FindHeaderMarker(data, pos);
+    if (at == kNoMatch || size - at < kInfoHeaderSize) return std::nullopt;
     if (IsImageHeader(data.subspan(at).first<kInfoHeaderSize>())) return at;
     pos = at + kInfoHeaderSize;  // a rejected candidate is skipped whole
   }
 }
 
 std::vector<std::size_t> FindImages(std::span<const std::uint8_t> data, std::size_t max_count) {
+  SpanSource source(data);
+  WindowReader reader(source, {});
+  ImageSearch search(reader, {});
   std::vector<std::size_t> found;
-  std::size_t pos = 0;
   while (found.size() < max_count) {
-    const std::optional<std::size_t> at = SeekNextHeader(data, pos);
-    if (!at) break;
-    const std::int32_t extent = ScanExtent(ParseInfoHeader(data.subspan(*at)));
-    if (extent <= 0) {
-      // A top-down image or wrapped sizes: it cannot be measured, and moving
-      // by its extent would not move forward.
-      pos = *at + kInfoHeaderSize;
-      continue;
-    }
-    const auto length = static_cast<std::size_t>(extent);
-    if (length > data.size() - *at) break;
-    found.push_back(*at);
-    pos = *at + length;
+    const std::optional<FoundImage> image = search.Next();
+    if (!image) break;
+    found.push_back(static_cast<std::size_t>(image->offset));
   }
   return found;
 }

@@ -17,20 +17,37 @@ BitmapInfoHeader AdjustedHeader(const BitmapInfoHeader& source) {
   return h;
 }
 
-std::vector<std::uint8_t> BuildBitmapFile(std::span<const std::uint8_t> data, std::size_t offset) {
-  if (offset > data.size() || data.size() - offset < kInfoHeaderSize) throw ShortRead();
-  const BitmapInfoHeader h = AdjustedHeader(ParseInfoHeader(data.subspan(offset)));
-  const std::int32_t off_bits = Add32(PaletteSize(h), static_cast<std::int32_t>(kFileHeaderSize + kInfoHeaderSize));
-  const std::int32_t file_size = Add32(DibBitsSize(h), off_bits);
-  const std::int32_t body = Add32(file_size, -static_cast<std::int32_t>(kFileHeaderSize + kInfoHeaderSize));
-  const std::size_t body_size = body > 0 ? static_cast<std::size_t>(body) : 0;
+namespace {
 
-  const std::span<const std::uint8_t> source = data.subspan(offset + kInfoHeaderSize);
-  const std::size_t copied = std::min(body_size, source.size());
+struct FileSizes {
+  std::int32_t off_bits;   // file header, info header and palette
+  std::int32_t file_size;  // bfSize
+  std::size_t body;        // palette and rows copied after the info header
+};
+
+FileSizes SizesOf(const DibLayout& l) {
+  constexpr auto kHeaders = static_cast<std::int32_t>(kFileHeaderSize + kInfoHeaderSize);
+  FileSizes s{};
+  s.off_bits = Add32(Mul32(static_cast<std::int32_t>(l.palette_entries), 4), kHeaders);
+  s.file_size = Add32(Mul32(static_cast<std::int32_t>(l.row_bytes), static_cast<std::int32_t>(l.rows)), s.off_bits);
+  const std::int32_t body = Add32(s.file_size, -kHeaders);
+  s.body = body > 0 ? static_cast<std::size_t>(body) : 0;
+  return s;
+}
+
+}  // namespace
+
+std::size_t BitmapSourceLength(const DibLayout& layout) { return kInfoHeaderSize + SizesOf(layout).body; }
+
+std::vector<std::uint8_t> BuildBitmapFile(std::span<const std::uint8_t> from_header, const DibLayout& layout) {
+  if (from_header.size() < kInfoHeaderSize) throw ShortRead();
+  const FileSizes sizes = SizesOf(layout);
+  const std::span<const std::uint8_t> source = from_header.subspan(kInfoHeaderSize);
+  const std::size_t copied = std::min(sizes.body, source.size());
 
   std::vector<std::uint8_t> out;
   try {
-    out.reserve(kFileHeaderSize + kInfoHeaderSize + body_size);
+    out.reserve(kFileHeaderSize + kInfoHeaderSize + sizes.body);
   } catch (const std::bad_alloc&) {
     throw OutOfMemoryError();
   } catch (const std::length_error&) {
@@ -38,25 +55,33 @@ std::vector<std::uint8_t> BuildBitmapFile(std::span<const std::uint8_t> data, st
   }
   LeWriter w(out);
   w.U16(0x4D42);  // "BM"
-  w.I32(file_size);
+  w.I32(sizes.file_size);
   w.U16(0);
   w.U16(0);
-  w.I32(off_bits);
+  w.I32(sizes.off_bits);
   out.resize(kFileHeaderSize + kInfoHeaderSize);
-  StoreInfoHeader(h, std::span(out).subspan(kFileHeaderSize));
+  StoreInfoHeader(layout.written, std::span(out).subspan(kFileHeaderSize));
   w.Bytes(source.first(copied));
-  out.resize(out.size() + (body_size - copied), 0);
+  out.resize(out.size() + (sizes.body - copied), 0);
   return out;
 }
 
-std::string OutputName(std::string_view save_dir, std::string_view source_path, std::size_t index) {
+std::vector<std::uint8_t> BuildBitmapFile(std::span<const std::uint8_t> data, std::size_t offset) {
+  if (offset > data.size() || data.size() - offset < kInfoHeaderSize) throw ShortRead();
+  const std::span<const std::uint8_t> from_header = data.subspan(offset);
+  return BuildBitmapFile(from_header, MeasureStandard(ParseInfoHeader(from_header)));
+}
+
+std::string OutputName(std::string_view save_dir, std::string_view source_path, std::size_t index,
+                       std::string_view type) {
   std::string name(save_dir);
   name += BaseNameOf(source_path);
   name += '-';
   name += ExtensionOf(source_path);
   name += '-';
   name += std::to_string(index);
-  name += ".bmp";
+  name += '.';
+  name += type;
   return name;
 }
 

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "extract/dib_header.h"
+#include "extract/dib_layout.h"
 
 namespace gd {
 
@@ -18,12 +19,18 @@ namespace gd {
 // (their 1-bit mask rows are dropped) and biSizeImage is recomputed.
 BitmapInfoHeader AdjustedHeader(const BitmapInfoHeader& source);
 
-// The whole output file for the header at data[offset]. The bytes copied
-// never reach past the end of data; should the header claim more than is
-// there, the rest is left zero.
+// The whole output file for a bitmap laid out as layout, whose bytes from the
+// header's first byte on are from_header. The bytes copied never reach past
+// the end of from_header; should the header claim more than is there, the
+// rest is left zero. Sizes are 32-bit and wrap as the standard measure does.
+std::vector<std::uint8_t> BuildBitmapFile(std::span<const std::uint8_t> from_header, const DibLayout& layout);
+// The same for the header at data[offset] under the standard measure.
 std::vector<std::uint8_t> BuildBitmapFile(std::span<const std::uint8_t> data, std::size_t offset);
+// How many bytes from the header's first byte BuildBitmapFile may copy.
+std::size_t BitmapSourceLength(const DibLayout& layout);
 
-// "<save folder><base>-<extension>-<index>.bmp".
-std::string OutputName(std::string_view save_dir, std::string_view source_path, std::size_t index);
+// "<save folder><base>-<extension>-<index>.<type>".
+std::string OutputName(std::string_view save_dir, std::string_view source_path, std::size_t index,
+                       std::string_view type = "bmp");
 
 }  // namespace gd

@@ -14,7 +14,6 @@
 
 #include "extract/errors.h"
 #include "extract/file_system.h"
-#include "extract/load_buffers.h"
 
 namespace gd {
 
@@ -81,6 +80,32 @@ class PosixListing final : public FolderListing {
   std::string folder_;
 };
 
+class PosixSourceFile final : public ByteSource {
+ public:
+  PosixSourceFile(int fd, std::uint64_t size) : fd_(fd), size_(size) {}
+  std::uint64_t Size() const override { return size_; }
+
+  // pread keeps no file position, so a reader thread may read ahead while
+  // the scanner reads an image elsewhere in the file.
+  std::size_t ReadAt(std::uint64_t offset, std::span<std::uint8_t> out) override {
+    if (offset >= size_) return 0;
+    const std::size_t want = static_cast<std::size_t>(std::min<std::uint64_t>(out.size(), size_ - offset));
+    std::size_t done = 0;
+    while (done < want) {
+      const std::size_t chunk = std::min<std::size_t>(want - done, 1u << 30);
+      const ssize_t n = ::pread(fd_.get(), out.data() + done, chunk, static_cast<off_t>(offset + done));
+      if (n < 0 && errno == EINTR) continue;
+      if (n <= 0) throw ReadError();  // the file shrank or the device failed
+      done += static_cast<std::size_t>(n);
+    }
+    return done;
+  }
+
+ private:
+  Fd fd_;
+  std::uint64_t size_;
+};
+
 bool StatIs(const std::string& path, mode_t type) {
   struct stat st {};
   return !path.empty() && ::stat(path.c_str(), &st) == 0 && (st.st_mode & S_IFMT) == type;
@@ -104,24 +129,14 @@ class PosixFileSystem final : public FileSystem {
     return std::make_unique<PosixListing>(dir, folder);
   }
 
-  std::optional<FileBytes> LoadFile(const std::string& path) override {
+  std::unique_ptr<ByteSource> OpenFile(const std::string& path) override {
     // Non-blocking, so that a pipe named in a file list cannot hang the run.
     Fd fd(::open(path.c_str(), O_RDONLY | O_NOCTTY | O_NONBLOCK | O_CLOEXEC));
-    if (!fd.ok()) return std::nullopt;
+    if (!fd.ok()) return nullptr;
     struct stat st {};
-    if (::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode)) return std::nullopt;
-    if (st.st_size < 0 || static_cast<std::uintmax_t>(st.st_size) > SIZE_MAX / 2) throw OutOfMemoryError();
-    const auto size = static_cast<std::size_t>(st.st_size);
-    FileBytes bytes = buffers_.Take(size);
-    std::size_t done = 0;
-    while (done < size) {
-      const std::size_t chunk = std::min<std::size_t>(size - done, 1u << 30);
-      const ssize_t n = ::read(fd.get(), bytes.data() + done, chunk);
-      if (n < 0 && errno == EINTR) continue;
-      if (n <= 0) throw ReadError();  // the file shrank or the device failed
-      done += static_cast<std::size_t>(n);
-    }
-    return bytes;
+    if (::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode) || st.st_size < 0) return nullptr;
+    ::posix_fadvise(fd.get(), 0, 0, POSIX_FADV_SEQUENTIAL);
+    return std::make_unique<PosixSourceFile>(fd.release(), static_cast<std::uint64_t>(st.st_size));
   }
 
   void WriteNewFile(const std::string& path, std::span<const std::uint8_t> bytes) override {
@@ -193,8 +208,6 @@ class PosixFileSystem final : public FileSystem {
     if (folder_like) out += '/';
     return out;
   }
-
-  LoadBuffers buffers_;
 };
 
 }  // namespace

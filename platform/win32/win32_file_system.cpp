@@ -5,10 +5,10 @@
 #include <algorithm>
 #include <cstdint>
 #include <string>
+#include <utility>
 
 #include "extract/errors.h"
 #include "extract/file_system.h"
-#include "extract/load_buffers.h"
 #include "platform/win32/utf16.h"
 
 namespace gd {
@@ -34,6 +34,7 @@ class FileHandle {
   explicit FileHandle(HANDLE h) : h_(h) {}
   ~FileHandle() { Close(); }
   FileHandle(const FileHandle&) = delete;
+  FileHandle(FileHandle&& other) noexcept : h_(std::exchange(other.h_, INVALID_HANDLE_VALUE)) {}
   FileHandle& operator=(const FileHandle&) = delete;
   HANDLE get() const { return h_; }
   bool ok() const { return h_ != INVALID_HANDLE_VALUE; }
@@ -46,6 +47,35 @@ class FileHandle {
 
  private:
   HANDLE h_;
+};
+
+class Win32SourceFile final : public ByteSource {
+ public:
+  Win32SourceFile(FileHandle file, std::uint64_t size) : file_(std::move(file)), size_(size) {}
+  std::uint64_t Size() const override { return size_; }
+
+  // Every read names its offset, so a reader thread may read ahead while the
+  // scanner reads an image elsewhere in the file.
+  std::size_t ReadAt(std::uint64_t offset, std::span<std::uint8_t> out) override {
+    if (offset >= size_) return 0;
+    const std::size_t want = static_cast<std::size_t>(std::min<std::uint64_t>(out.size(), size_ - offset));
+    std::size_t done = 0;
+    while (done < want) {
+      const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(want - done, 1u << 30));
+      const std::uint64_t at = offset + done;
+      OVERLAPPED where{};
+      where.Offset = static_cast<DWORD>(at);
+      where.OffsetHigh = static_cast<DWORD>(at >> 32);
+      DWORD got = 0;
+      if (!::ReadFile(file_.get(), out.data() + done, chunk, &got, &where) || got == 0) throw ReadError();
+      done += got;
+    }
+    return done;
+  }
+
+ private:
+  FileHandle file_;
+  std::uint64_t size_;
 };
 
 DirEntry ToEntry(const WIN32_FIND_DATAW& fd) {
@@ -101,24 +131,15 @@ class Win32FileSystem final : public FileSystem {
     return listing;
   }
 
-  std::optional<FileBytes> LoadFile(const std::string& path) override {
+  std::unique_ptr<ByteSource> OpenFile(const std::string& path) override {
     // Others may read the file meanwhile, but not change it under us.
     FileHandle file(::CreateFileW(Widen(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                                   FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
-    if (!file.ok()) return std::nullopt;
-    if (::GetFileType(file.get()) != FILE_TYPE_DISK) return std::nullopt;
+    if (!file.ok()) return nullptr;
+    if (::GetFileType(file.get()) != FILE_TYPE_DISK) return nullptr;
     LARGE_INTEGER size{};
-    if (!::GetFileSizeEx(file.get(), &size)) throw ReadError();
-    if (size.QuadPart < 0 || static_cast<unsigned long long>(size.QuadPart) > SIZE_MAX / 2) throw OutOfMemoryError();
-    FileBytes bytes = buffers_.Take(static_cast<std::size_t>(size.QuadPart));
-    std::size_t done = 0;
-    while (done < bytes.size()) {
-      const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(bytes.size() - done, 1u << 30));
-      DWORD got = 0;
-      if (!::ReadFile(file.get(), bytes.data() + done, chunk, &got, nullptr) || got == 0) throw ReadError();
-      done += got;
-    }
-    return bytes;
+    if (!::GetFileSizeEx(file.get(), &size) || size.QuadPart < 0) throw ReadError();
+    return std::make_unique<Win32SourceFile>(std::move(file), static_cast<std::uint64_t>(size.QuadPart));
   }
 
   void WriteNewFile(const std::string& path, std::span<const std::uint8_t> bytes) override {
@@ -173,9 +194,7 @@ class Win32FileSystem final : public FileSystem {
     return Narrow(out);
   }
 
- private:
-  LoadBuffers buffers_;
-};
+ private:};
 
 }  // namespace
 

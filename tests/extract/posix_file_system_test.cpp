@@ -11,19 +11,34 @@ namespace {
 
 using testing::TempDir;
 
-TEST(PosixFileSystem, LoadsWholeFilesAndRefusesWhatIsNoFile) {
+TEST(PosixFileSystem, ReadsFilesByPositionAndRefusesWhatIsNoFile) {
   TempDir tmp;
   const auto fs = MakeNativeFileSystem();
   const std::vector<std::uint8_t> bytes{1, 2, 3, 4, 5};
   const std::string path = tmp.Write("f.bin", bytes);
-  const auto loaded = fs->LoadFile(path);
-  ASSERT_TRUE(loaded);
-  EXPECT_EQ(std::vector<std::uint8_t>(loaded->bytes().begin(), loaded->bytes().end()), bytes);
-  const auto empty = fs->LoadFile(tmp.Write("empty", {}));
+  const auto file = fs->OpenFile(path);
+  ASSERT_TRUE(file);
+  EXPECT_EQ(file->Size(), 5u);
+  std::vector<std::uint8_t> out(4, 0);
+  EXPECT_EQ(file->ReadAt(2, out), 3u);  // as many as there are
+  EXPECT_EQ(out, (std::vector<std::uint8_t>{3, 4, 5, 0}));
+  EXPECT_EQ(file->ReadAt(5, out), 0u);
+  const auto empty = fs->OpenFile(tmp.Write("empty", {}));
   ASSERT_TRUE(empty);
-  EXPECT_EQ(empty->size(), 0u);
-  EXPECT_FALSE(fs->LoadFile(tmp / "missing"));
-  EXPECT_FALSE(fs->LoadFile(tmp.folder()));
+  EXPECT_EQ(empty->Size(), 0u);
+  EXPECT_FALSE(fs->OpenFile(tmp / "missing"));
+  EXPECT_FALSE(fs->OpenFile(tmp.folder()));
+}
+
+TEST(PosixFileSystem, AFileThatShrinksAfterOpeningIsAReadError) {
+  TempDir tmp;
+  const auto fs = MakeNativeFileSystem();
+  const std::string path = tmp.Write("f.bin", std::vector<std::uint8_t>(100, 7));
+  const auto file = fs->OpenFile(path);
+  ASSERT_TRUE(file);
+  std::filesystem::resize_file(path, 10);
+  std::vector<std::uint8_t> out(50);
+  EXPECT_THROW(file->ReadAt(0, out), ReadError);
 }
 
 TEST(PosixFileSystem, ExistenceTellsFilesFromFolders) {

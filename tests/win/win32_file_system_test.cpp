@@ -84,9 +84,13 @@ TEST(Win32FileSystem, UnicodeNamesRoundTrip) {
   EXPECT_TRUE(fs->FileExists(path));
   EXPECT_FALSE(fs->FolderExists(path));
   EXPECT_TRUE(fs->FolderExists(tmp.path()));
-  const auto loaded = fs->LoadFile(path);
-  ASSERT_TRUE(loaded);
-  EXPECT_EQ(loaded->size(), 3u);
+  const auto opened = fs->OpenFile(path);
+  ASSERT_TRUE(opened);
+  EXPECT_EQ(opened->Size(), 3u);
+  std::vector<std::uint8_t> out(3);
+  EXPECT_EQ(opened->ReadAt(1, out), 2u);
+  EXPECT_EQ(out, (std::vector<std::uint8_t>{2, 3, 0}));
+  opened.reset();
   const auto listing = fs->ListFolder(tmp.path());
   ASSERT_TRUE(listing);
   DirEntry e;
@@ -94,7 +98,7 @@ TEST(Win32FileSystem, UnicodeNamesRoundTrip) {
   while (listing->Next(e)) seen = seen || e.name == "アイコン集 ✓.ico";
   EXPECT_TRUE(seen);
   EXPECT_TRUE(fs->DeleteFile(path));
-  EXPECT_FALSE(fs->LoadFile(path));
+  EXPECT_FALSE(fs->OpenFile(path));
 }
 
 TEST(Win32FileSystem, AFileHeldOpenForWritingIsPassedOver) {
@@ -104,9 +108,9 @@ TEST(Win32FileSystem, AFileHeldOpenForWritingIsPassedOver) {
   HANDLE writer = ::CreateFileW(Widen(path).c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                 OPEN_EXISTING, 0, nullptr);
   ASSERT_NE(writer, INVALID_HANDLE_VALUE);
-  EXPECT_FALSE(fs->LoadFile(path));
+  EXPECT_FALSE(fs->OpenFile(path));
   ::CloseHandle(writer);
-  EXPECT_TRUE(fs->LoadFile(path));
+  EXPECT_TRUE(fs->OpenFile(path));
 }
 
 TEST(Win32FileSystem, ARunOverAFolderWithAttributes) {

@@ -1,5 +1,6 @@
 // glimmerdig-cli: the extraction engine from the command line.
 
+#include <cstdlib>
 #include <exception>
 #include <new>
 #include <string>
@@ -45,16 +46,13 @@ int Run(const std::vector<std::string>& args) {
   const std::unique_ptr<FileSystem> fs = MakeNativeFileSystem();
   // Absolute paths, so that the save folder is recognised and skipped in a
   // walk however either was typed.
+  // A mistyped source is an error before anything is written, so that a
+  // script notices it.
   std::vector<std::string> sources;
-  bool folder_run = false;
   for (const std::string& s : o.sources) {
     sources.push_back(fs->AbsolutePath(s));
-    if (fs->FolderExists(sources.back())) folder_run = true;
-  }
-  if (folder_run && sources.size() > 1) return UsageError("give one folder, or one or more files");
-  if (!folder_run) {
-    for (const std::string& s : sources) {
-      if (!fs->FileExists(s)) WriteErr("glimmerdig-cli: cannot find " + s + "; passed over\n");
+    if (!fs->FileExists(sources.back()) && !fs->FolderExists(sources.back())) {
+      return UsageError("cannot find " + s);
     }
   }
 
@@ -71,12 +69,19 @@ int Run(const std::vector<std::string>& args) {
   engine.SetSaveDir(save_dir);
   engine.SetDeleteFirst(o.delete_first);
   engine.SetExcludeFlags(o.exclude_flags);
+  engine.SetFileProgress(&host);
+  if (const char* w = std::getenv("GD_WINDOW")) {
+    WindowReader::Options ro;
+    ro.window_size = std::strtoull(w, nullptr, 10);
+    ro.read_ahead = std::getenv("GD_NOAHEAD") == nullptr;
+    engine.SetReadOptions(ro);
+  }
   if (!engine.CheckSaveDir()) return kNoSaveDir;
 
   InstallInterruptHandler();
   int count = 0;
   try {
-    count = folder_run ? engine.ExtractFromFolder(sources.front()) : engine.ExtractFromFiles(sources);
+    count = engine.ExtractFromSources(sources);
   } catch (const std::bad_alloc&) {
     host.Finish();
     WriteErr("glimmerdig-cli: " + std::string(OutOfMemoryError().what()) + "\n");

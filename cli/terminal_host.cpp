@@ -33,8 +33,9 @@ int Cells(const std::string& s) {
 
 }  // namespace
 
-std::string ProgressLine(int count, const std::string& path, int columns) {
+std::string ProgressLine(int count, const std::string& path, int columns, int percent) {
   std::string line = std::to_string(count) + "枚 | ";
+  if (percent >= 0) line += std::to_string(percent) + "% | ";
   const int room = std::max(columns - 1 - Cells(line), 0);
   std::size_t from = 0;
   if (Cells(path) > room) {
@@ -55,6 +56,14 @@ TerminalHost::~TerminalHost() { Finish(); }
 
 void TerminalHost::ShowStatus(const std::string& path) {
   path_ = path;
+  percent_ = -1;
+  Draw(false);
+}
+
+void TerminalHost::ShowFileProgress(std::uint64_t done, std::uint64_t total) {
+  const int percent = total == 0 ? 100 : static_cast<int>(std::min<std::uint64_t>(done, total) * 100 / total);
+  if (percent == percent_) return;
+  percent_ = percent;
   Draw(false);
 }
 
@@ -79,7 +88,7 @@ void TerminalHost::Draw(bool force) {
   if (!force && line_shown_ && now - last_draw_ < std::chrono::milliseconds(80)) return;
   last_draw_ = now;
   const int columns = StderrColumns();
-  const std::string line = ProgressLine(count_, path_, columns);
+  const std::string line = ProgressLine(count_, path_, columns, percent_);
   const int pad = std::max(columns - 1 - Cells(line), 0);
   std::string out(1, '\r');
   out.append(line).append(static_cast<std::size_t>(pad), ' ');

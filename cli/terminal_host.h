@@ -3,13 +3,14 @@
 // on stderr, messages on stderr, Ctrl-C as Cancel.
 
 #include <chrono>
+#include <cstdint>
 #include <string>
 
 #include "extract/host.h"
 
 namespace gd::cli {
 
-class TerminalHost final : public StatusSink, public ProgressSink, public MessageSink {
+class TerminalHost final : public StatusSink, public ProgressSink, public MessageSink, public FileProgressSink {
  public:
   explicit TerminalHost(bool show_progress);
   ~TerminalHost() override;
@@ -20,6 +21,7 @@ class TerminalHost final : public StatusSink, public ProgressSink, public Messag
   void SetCount(int n) override;
   bool IsCancelled() override;
   void ShowMessage(const std::string& text) override;
+  void ShowFileProgress(std::uint64_t done, std::uint64_t total) override;
 
   // Clears the progress line, so that what follows starts on a clean line.
   void Finish();
@@ -30,11 +32,13 @@ class TerminalHost final : public StatusSink, public ProgressSink, public Messag
   bool show_progress_;
   bool line_shown_ = false;
   int count_ = 0;
+  int percent_ = -1;  // through the file in hand; -1 when not told
   std::string path_;
   std::chrono::steady_clock::time_point last_draw_{};
 };
 
-// The line "<count> | <path>", cut from the left to fit columns - 1 cells.
-std::string ProgressLine(int count, const std::string& path, int columns);
+// The line "<count>枚 | <path>", or "<count>枚 | <percent>% | <path>" for a
+// large file, with the path cut from the left to fit columns - 1 cells.
+std::string ProgressLine(int count, const std::string& path, int columns, int percent = -1);
 
 }  // namespace gd::cli

@@ -1,5 +1,7 @@
 // Any bytes as a source file: find every image and write it into a scratch
-// save folder, as a run does.
+// save folder, as a run does, reading the file through tiny windows; and the
+// search through tiny windows must find exactly what a search of the whole
+// input in memory finds.
 
 #include <stdlib.h>
 #include <unistd.h>
@@ -8,9 +10,11 @@
 #include <cstdio>
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include "extract/file_system.h"
 #include "extract/host.h"
+#include "extract/image_search.h"
 #include "extract/res_extract.h"
 #include "extract/scanner.h"
 #include "extract/writer.h"
@@ -24,6 +28,31 @@ class QuietHost final : public gd::StatusSink, public gd::ProgressSink, public g
   bool IsCancelled() override { return false; }
   void ShowMessage(const std::string&) override { std::abort(); }  // the save folder always exists
 };
+
+// The bytes of a file, read only by position as a file on disk would be.
+class PositionalSource final : public gd::ByteSource {
+ public:
+  explicit PositionalSource(std::span<const std::uint8_t> bytes) : inner_(bytes) {}
+  std::uint64_t Size() const override { return inner_.Size(); }
+  std::size_t ReadAt(std::uint64_t offset, std::span<std::uint8_t> out) override { return inner_.ReadAt(offset, out); }
+
+ private:
+  gd::SpanSource inner_;
+};
+
+struct Hit {
+  gd::ImageKind kind;
+  std::uint64_t offset, length;
+  bool operator==(const Hit&) const = default;
+};
+
+std::vector<Hit> Search(gd::ByteSource& source, gd::WindowReader::Options options, const gd::SearchRules& rules) {
+  gd::WindowReader reader(source, options);
+  gd::ImageSearch search(reader, rules);
+  std::vector<Hit> hits;
+  while (const auto image = search.Next()) hits.push_back({image->kind, image->offset, image->length});
+  return hits;
+}
 
 struct Scratch {
   Scratch() {
@@ -49,15 +78,27 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (size) std::fwrite(data, 1, size, f);
     std::fclose(f);
   }
+  // The first byte chooses the options and the window size.
+  const std::uint8_t choice = size ? data[0] : 0;
+  const bool all_images = (choice & 0x10) != 0;
+  const std::size_t window = (choice & 0x40) ? 128 : 4096;
   engine.SetSaveDir(scratch.root + "/save/");
   engine.SetDeleteFirst(true);
-  engine.SetExcludeFlags(size ? static_cast<std::uint8_t>(data[0] & 0x0C) : 0);
+  engine.SetExcludeFlags(static_cast<std::uint8_t>(choice & 0x0C));
+  engine.SetAllImages(all_images);
+  engine.SetReadOptions({window, true});
   const int written = engine.ExtractFromFiles({source});
+
+  gd::SearchRules rules;
+  rules.measure = all_images ? gd::MeasureRules::kEveryImage : gd::MeasureRules::kStandard;
+  gd::SpanSource whole(std::span<const std::uint8_t>(data, size));
+  PositionalSource positional(std::span<const std::uint8_t>(data, size));
+  if (Search(positional, {window, (choice & 0x80) != 0}, rules) != Search(whole, {}, rules)) std::abort();
 
   // What was written must be what the writer builds from the same bytes.
   const std::span<const std::uint8_t> bytes(data, size);
   const auto found = gd::FindImages(bytes, gd::kMaxImagesPerFile);
-  if (written > static_cast<int>(found.size())) std::abort();
+  if (!all_images && written > static_cast<int>(found.size())) std::abort();
   for (std::size_t offset : found) {
     if (offset + 40 > size) std::abort();
     (void)gd::BuildBitmapFile(bytes, offset);

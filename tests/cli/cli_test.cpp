@@ -74,6 +74,15 @@ TEST_F(Cli, SaveFolderInsideTheSourceIsSkippedHoweverItIsTyped) {
   EXPECT_EQ(RunCli(tmp_ / "src", "-q -o saved .").out, "ビットマップは見つかりませんでした。\n");
 }
 
+TEST_F(Cli, FilesAndFoldersMixedAreEachHandledInTheOrderGiven) {
+  tmp_.Write("more/lib.dll", IconFile({IconImage(48, 4)}));
+  const Result r = RunCli(tmp_ / "", "-q more src/app.ico src/sub");
+  EXPECT_EQ(r.status, 0) << r.out;
+  EXPECT_EQ(r.out, "4個のビットマップを抽出しました。\n");
+  EXPECT_EQ(FileNames(tmp_ / "BmpSave"), (std::vector<std::string>{"app-ico-0.bmp", "app-ico-1.bmp",
+                                                                  "lib-dll-0.bmp", "tool-exe-0.bmp"}));
+}
+
 TEST_F(Cli, UsageErrorsAndFailures) {
   struct Case {
     const char* args;
@@ -84,16 +93,18 @@ TEST_F(Cli, UsageErrorsAndFailures) {
       {"", 2, "no source given"},
       {"--bogus src", 2, "unknown option --bogus"},
       {"-o", 2, "needs a folder"},
-      {"src src/app.ico", 2, "one folder"},
       {"--help", 0, "Usage: glimmerdig-cli"},
       {"--version", 0, "glimmerdig-cli 0."},
-      {"missing.ico", 0, "cannot find"},
+      {"missing.ico", 2, "cannot find missing.ico"},
+      {"src/app.ico missing.ico", 2, "cannot find missing.ico"},
   };
   for (const auto& c : cases) {
     const Result r = RunCli(tmp_ / "", c.args);
     EXPECT_EQ(r.status, c.status) << c.args << ": " << r.out;
     EXPECT_NE(r.out.find(c.says), std::string::npos) << c.args << ": " << r.out;
   }
+  // A missing source stops the run before anything is written.
+  EXPECT_FALSE(std::filesystem::exists(tmp_ / "BmpSave/app-ico-0.bmp"));
   // An output that cannot be created ends the run with its message.
   tmp_.MakeFolder("BmpSave/app-ico-0.bmp/x");
   const Result r = RunCli(tmp_ / "", "src/app.ico");

@@ -11,6 +11,8 @@ TEST(ProgressLine, FitsTheTerminalKeepingTheEndOfThePath) {
   EXPECT_EQ(ProgressLine(12, "/long/folder/name.ico", 19), "12枚 | …r/name.ico");
   // Wide characters take two cells each.
   EXPECT_EQ(ProgressLine(1, "/日本語/アイコン.ico", 20), "1枚 | …アイコン.ico");
+  // A large file shows how far through it the run is.
+  EXPECT_EQ(ProgressLine(5, "/disk.img", 80, 37), "5枚 | 37% | /disk.img");
 }
 
 }  // namespace

@@ -199,6 +199,68 @@ TEST_F(Runs, CancelStopsBeforeTheNextEntryAtEveryLevel) {
   EXPECT_EQ(host_.statuses.size(), 1u);
 }
 
+// Twenty icon images, 3000 bytes apart: many windows long when windows are
+// made small.
+Bytes SpreadIcons() {
+  std::vector<Bytes> parts;
+  for (int i = 0; i < 20; ++i) {
+    parts.push_back(Bytes(3000, 0xEE));
+    parts.push_back(IconImage(16, 4));
+  }
+  Bytes out;
+  for (const Bytes& p : parts) out.insert(out.end(), p.begin(), p.end());
+  return out;
+}
+
+TEST_F(Runs, AFolderWalkHonoursCancelBetweenTheWindowsOfALargeFile) {
+  for (const bool read_ahead : {false, true}) {
+    SCOPED_TRACE(read_ahead ? "read-ahead" : "no read-ahead");
+    TempDir tmp;
+    const std::string save = tmp.MakeFolder("save");
+    tmp.Write("src/big.bin", SpreadIcons());
+    RecordingHost host;
+    TResExtract engine(*fs_, host, host, host);
+    engine.SetSaveDir(save);
+    engine.SetReadOptions({4096, read_ahead});
+    // Cancel on the third poll after the file was started: between windows.
+    int polls_in_file = 0;
+    host.on_poll = [&] {
+      if (!host.statuses.empty() && ++polls_in_file == 3) host.cancel_at_poll = host.polls;
+    };
+    const int written = engine.ExtractFromFolder(tmp / "src");
+    EXPECT_GT(written, 0);
+    EXPECT_LT(written, 20);
+    EXPECT_EQ(FileNames(save).size(), static_cast<std::size_t>(written));  // those written stay
+
+    // A run over a file list does not poll, and reads the file to its end.
+    RecordingHost list_host;
+    TResExtract list_engine(*fs_, list_host, list_host, list_host);
+    list_engine.SetSaveDir(tmp.MakeFolder("save2"));
+    list_engine.SetReadOptions({4096, read_ahead});
+    EXPECT_EQ(list_engine.ExtractFromFiles({tmp / "src/big.bin"}), 20);
+    EXPECT_EQ(list_host.polls, 0);
+  }
+}
+
+TEST_F(Runs, LargeFilesReportHowFarThroughThemTheRunIs) {
+  class Recorder final : public FileProgressSink {
+   public:
+    void ShowFileProgress(std::uint64_t done, std::uint64_t total) override { seen.emplace_back(done, total); }
+    std::vector<std::pair<std::uint64_t, std::uint64_t>> seen;
+  } recorder;
+  engine_.SetFileProgress(&recorder);
+  const std::string small = tmp_.Write("src/small.bin", SpreadIcons());
+  const std::string large = tmp_ / "src/large.bin";
+  std::filesystem::resize_file(tmp_.Write("src/large.bin", IconImage(16, 4)), kFileProgressThreshold + 1);
+  EXPECT_EQ(engine_.ExtractFromFiles({small, large}), 21);
+  ASSERT_FALSE(recorder.seen.empty());  // only the large file reports
+  for (std::size_t i = 0; i < recorder.seen.size(); ++i) {
+    EXPECT_EQ(recorder.seen[i].second, kFileProgressThreshold + 1);
+    EXPECT_LE(recorder.seen[i].first, recorder.seen[i].second);
+    if (i > 0) EXPECT_GT(recorder.seen[i].first, recorder.seen[i - 1].first);
+  }
+}
+
 TEST_F(Runs, FilesThatCannotBeOpenedArePassedOver) {
   const std::string good = tmp_.Write("src/good.ico", IconAndCursor());
   ::mkfifo((tmp_ / "src/pipe.ico").c_str(), 0666);

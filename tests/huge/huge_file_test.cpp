@@ -1,11 +1,12 @@
-// A sparse source file larger than 4 GiB with one image near its start and
-// one past the 4 GiB mark: both are found and written, nothing wraps.
+// A sparse source file larger than 4 GiB with images near its start, around
+// the 2 GiB mark, past the 4 GiB mark and at its very end: all are found and
+// written, nothing wraps. ctest runs this under a 1 GiB address-space cap, so
+// the file is searched in bounded memory.
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <unistd.h>
 
-#include "extract/errors.h"
 #include "extract/res_extract.h"
 #include "tests/support/dib_fixtures.h"
 #include "tests/support/temp_dir.h"
@@ -26,19 +27,24 @@ void WriteAt(int fd, std::uint64_t offset, const testing::Bytes& bytes) {
             static_cast<ssize_t>(bytes.size()));
 }
 
-TEST(HugeFile, ImagesPastFourGibibytesAreFound) {
+TEST(HugeFile, ImagesAnywhereInAFileFarLargerThanMemoryAreFound) {
   testing::TempDir tmp;
   const std::string save = tmp.MakeFolder("save");
   const std::string src = tmp / "huge.bin";
+  constexpr std::uint64_t kTwoGiB = std::uint64_t{1} << 31;
   constexpr std::uint64_t kFar = (std::uint64_t{1} << 32) + 4098;  // even, past 4 GiB
   const testing::Bytes near_image = testing::IconImage(16, 4, 0x33);
+  const testing::Bytes middle_image = testing::IconImage(48, 32, 0x55);
   const testing::Bytes far_image = testing::IconImage(32, 8, 0x44);
+  const testing::Bytes last_image = testing::IconImage(16, 1, 0x66);
+  const std::uint64_t last_at = kFar + 8 * 1024 * 1024;
   {
     const int fd = ::open(src.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     ASSERT_GE(fd, 0);
     WriteAt(fd, 1000, near_image);
+    WriteAt(fd, kTwoGiB - 100, middle_image);  // across the 2 GiB mark
     WriteAt(fd, kFar, far_image);
-    ASSERT_EQ(::ftruncate(fd, static_cast<off_t>(kFar + far_image.size() + 1000)), 0);
+    WriteAt(fd, last_at, last_image);  // its mask is the file's last byte
     ::close(fd);
   }
 
@@ -46,15 +52,17 @@ TEST(HugeFile, ImagesPastFourGibibytesAreFound) {
   NullHost host;
   TResExtract engine(*fs, host, host, host);
   engine.SetSaveDir(save);
-  try {
-    EXPECT_EQ(engine.ExtractFromFiles({src}), 2);
-  } catch (const OutOfMemoryError& e) {
-    GTEST_SKIP() << "refused with the memory error: " << e.what();
-  }
-  const auto far_bmp = testing::ReadAll(save + "huge-bin-1.bmp");
+  EXPECT_EQ(engine.ExtractFromFiles({src}), 4);
+  EXPECT_EQ(testing::ReadAll(save + "huge-bin-0.bmp").size(), 14u + 40 + 64 + 128);
+  const auto middle_bmp = testing::ReadAll(save + "huge-bin-1.bmp");
+  ASSERT_EQ(middle_bmp.size(), 14u + 40 + 48 * 48 * 4);
+  EXPECT_EQ(middle_bmp.back(), 0x55);
+  const auto far_bmp = testing::ReadAll(save + "huge-bin-2.bmp");
   ASSERT_EQ(far_bmp.size(), 14u + 40 + 1024 + 32 * 32);
   EXPECT_EQ(far_bmp.back(), 0x44);
-  EXPECT_EQ(testing::ReadAll(save + "huge-bin-0.bmp").size(), 14u + 40 + 64 + 128);
+  const auto last_bmp = testing::ReadAll(save + "huge-bin-3.bmp");
+  ASSERT_EQ(last_bmp.size(), 14u + 40 + 8 + 16 * 4);
+  EXPECT_EQ(last_bmp.back(), 0x66);
 }
 
 }  // namespace

@@ -84,7 +84,7 @@ TEST(Win32FileSystem, UnicodeNamesRoundTrip) {
   EXPECT_TRUE(fs->FileExists(path));
   EXPECT_FALSE(fs->FolderExists(path));
   EXPECT_TRUE(fs->FolderExists(tmp.path()));
-  const auto opened = fs->OpenFile(path);
+  auto opened = fs->OpenFile(path);
   ASSERT_TRUE(opened);
   EXPECT_EQ(opened->Size(), 3u);
   std::vector<std::uint8_t> out(3);

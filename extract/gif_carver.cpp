@@ -1,6 +1,5 @@
 #include "extract/gif_carver.h"
 
-#include <algorithm>
 #include <array>
 #include <cstring>
 #include <exception>

@@ -38,6 +38,8 @@ class LeReader {
   std::uint16_t U16() { auto b = Take(2); return Le16(b.data()); }
   std::uint32_t U32() { auto b = Take(4); return Le32(b.data()); }
   std::int32_t I32() { return static_cast<std::int32_t>(U32()); }
+  // PNG's numbers are big-endian.
+  std::uint32_t U32Be() { auto b = Take(4); return Be32(b.data()); }
   std::span<const std::uint8_t> Bytes(std::size_t n) { return Take(n); }
 
   static std::uint16_t Le16(const std::uint8_t* p) {
@@ -46,6 +48,10 @@ class LeReader {
   static std::uint32_t Le32(const std::uint8_t* p) {
     return static_cast<std::uint32_t>(p[0]) | (static_cast<std::uint32_t>(p[1]) << 8) |
            (static_cast<std::uint32_t>(p[2]) << 16) | (static_cast<std::uint32_t>(p[3]) << 24);
+  }
+  static std::uint32_t Be32(const std::uint8_t* p) {
+    return (static_cast<std::uint32_t>(p[0]) << 24) | (static_cast<std::uint32_t>(p[1]) << 16) |
+           (static_cast<std::uint32_t>(p[2]) << 8) | static_cast<std::uint32_t>(p[3]);
   }
 
  private:

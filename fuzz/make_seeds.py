@@ -1,14 +1,16 @@
 #!/usr/bin/env python3
 """Writes small seed inputs for the fuzz targets: icon and cursor files,
-program-like blobs with embedded images, and GIFs of several kinds.
+program-like blobs with embedded images, GIFs of several kinds, and PNGs and
+GIFs lying inside other bytes.
 
-    make_seeds.py OUT_DIR      -> OUT_DIR/extract/*, OUT_DIR/gif/*
+    make_seeds.py OUT_DIR      -> OUT_DIR/extract/*, OUT_DIR/gif/*, OUT_DIR/carve/*
 """
 import io
 import os
 import random
 import struct
 import sys
+import zlib
 
 
 def dib(width, height, bits, size_image=None, clr_used=0, fill=0x11):
@@ -59,6 +61,12 @@ def extract_seeds(out):
     write(f'{out}/truncated.bin', icon_image(32, 4)[:300])
 
 
+def tiny_gif():
+    # GIF87a, 2×1, global table of 2, codes clear 1 1 end.
+    return (b'GIF87a' + struct.pack('<HHBBB', 2, 1, 0x80, 0, 0) + bytes(6)
+            + b',' + struct.pack('<HHHHB', 0, 0, 2, 1, 0) + b'\x02\x02\x4C\x01\x00;')
+
+
 def gif_seeds(out):
     try:
         from PIL import Image
@@ -78,17 +86,42 @@ def gif_seeds(out):
         f.putdata([(x * (i + 3)) % 256 for x in range(35)])
     save('frames.gif', frames[0], save_all=True, append_images=frames[1:], duration=50, loop=0)
     save('two.gif', Image.new('1', (9, 2)))
-    # Hand-made: GIF87a, 2×1, global table of 2, codes clear 1 1 end.
-    write(f'{out}/tiny.gif', b'GIF87a' + struct.pack('<HHBBB', 2, 1, 0x80, 0, 0) + bytes(6)
-          + b',' + struct.pack('<HHHHB', 0, 0, 2, 1, 0) + b'\x02\x02\x4C\x01\x00;')
+    write(f'{out}/tiny.gif', tiny_gif())
+
+
+def png_chunk(kind, data):
+    return struct.pack('>I', len(data)) + kind + data + struct.pack('>I', zlib.crc32(kind + data))
+
+
+def tiny_png(width, height, depth, colour_type, channels):
+    row = (width * channels * depth + 7) // 8
+    pixels = zlib.compress(bytes((row + 1) * height))
+    header = struct.pack('>IIBBBBB', width, height, depth, colour_type, 0, 0, 0)
+    out = b'\x89PNG\r\n\x1a\n' + png_chunk(b'IHDR', header)
+    if colour_type == 3:
+        out += png_chunk(b'PLTE', bytes(3 << depth))
+    return out + png_chunk(b'tEXt', b'k\0v') + png_chunk(b'IDAT', pixels) + png_chunk(b'IEND', b'')
+
+
+def carve_seeds(out, gifs):
+    # Made by hand, so they do not depend on an imaging library being there.
+    rnd = random.Random(5)
+    pngs = [tiny_png(3, 2, 8, 2, 3), tiny_png(5, 4, 4, 3, 1), tiny_png(2, 2, 16, 6, 4), tiny_png(9, 3, 1, 0, 1)]
+    for i, png in enumerate(pngs):
+        write(f'{out}/png{i}.bin', bytes(rnd.randrange(256) for _ in range(i + 3)) + png + b'IEND junk')
+    write(f'{out}/tiny-gif.bin', b'GIF8 in a string ' + tiny_gif() + b'\x3b;')
+    for name in sorted(os.listdir(gifs)):
+        with open(f'{gifs}/{name}', 'rb') as f:
+            write(f'{out}/{name}.bin', b'GIF8 in a string ' + f.read() + b'\x3b;')
 
 
 def main():
     out = sys.argv[1]
-    for sub in ('extract', 'gif'):
+    for sub in ('extract', 'gif', 'carve'):
         os.makedirs(f'{out}/{sub}', exist_ok=True)
     extract_seeds(f'{out}/extract')
     gif_seeds(f'{out}/gif')
+    carve_seeds(f'{out}/carve', f'{out}/gif')
 
 
 if __name__ == '__main__':

@@ -6,12 +6,12 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 seconds=${1:-60}
 cd "$root"
 cmake --preset fuzz >/dev/null
-cmake --build --preset fuzz -j "$(nproc)" --target fuzz_extract fuzz_gif
+cmake --build --preset fuzz -j "$(nproc)" --target fuzz_extract fuzz_gif fuzz_carve
 work=$root/build/fuzz/work
 rm -rf "$work/seeds"
 python3 "$root/fuzz/make_seeds.py" "$work/seeds"
 status=0
-for target in extract gif; do
+for target in extract gif carve; do
   exe=$root/build/fuzz/fuzz/fuzz_$target
   [ -x "$exe" ] || continue
   corpus=$work/corpus-$target

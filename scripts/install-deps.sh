@@ -12,6 +12,8 @@ packages=(
   g++-mingw-w64-x86-64 g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 wine wine64 xvfb xdotool x11-utils imagemagick fonts-ipafont-gothic fonts-wine
   # help file compiler
   fp-utils libchm-bin
+  # zlib: PNG chunk checks, natively and in the Windows build
+  zlib1g-dev libz-mingw-w64-dev
   # GIF: reference decoders and encoders for comparison, giflib for the benchmark
   libgif-dev giflib-tools python3-pil
 )

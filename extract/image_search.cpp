@@ -5,6 +5,8 @@
 #include <cstring>
 
 #include "extract/byte_search.h"
+#include "extract/gif_carver.h"
+#include "extract/png_carver.h"
 #include "extract/scanner.h"
 
 namespace gd {
@@ -18,6 +20,16 @@ bool StartsWith(std::span<const std::uint8_t> bytes, std::string_view prefix) {
 }
 
 }  // namespace
+
+SearchRules RulesFor(bool every_image) {
+  SearchRules rules;
+  if (every_image) {
+    rules.measure = MeasureRules::kEveryImage;
+    rules.carve_png = CarvePng;
+    rules.carve_gif = CarveGif;
+  }
+  return rules;
+}
 
 std::optional<FoundImage> ImageSearch::Next() {
   if (done_) return std::nullopt;
@@ -132,7 +144,7 @@ std::optional<FoundImage> ImageSearch::TrySignature(std::uint64_t pos) {
     kind = ImageKind::kGif;
   }
   if (carver == nullptr) return std::nullopt;
-  const std::optional<CarveResult> carved = carver(reader_, pos);
+  const std::optional<CarvedImage> carved = carver(reader_, pos);
   if (!carved || carved->length == 0 || carved->length > reader_.Size() - pos) return std::nullopt;
   FoundImage image;
   image.kind = kind;

@@ -19,20 +19,15 @@
 #include <cstdint>
 #include <optional>
 
+#include "extract/carved_image.h"
 #include "extract/dib_layout.h"
 #include "extract/image_log.h"
 #include "extract/window_reader.h"
 
 namespace gd {
 
-struct CarveResult {
-  std::uint64_t length = 0;  // the image's exact length in bytes
-  std::int64_t width = 0;
-  std::int64_t height = 0;
-  int bits = 0;
-};
 // Whether a whole image of its kind starts at offset, and how long it is.
-using Carver = std::optional<CarveResult> (*)(ByteSource& source, std::uint64_t offset);
+using Carver = std::optional<CarvedImage> (*)(ByteSource& source, std::uint64_t offset);
 
 struct SearchRules {
   MeasureRules measure = MeasureRules::kStandard;
@@ -46,8 +41,12 @@ struct FoundImage {
   std::uint64_t offset = 0;  // its first byte in the source
   std::uint64_t length = 0;  // the bytes the search jumped past
   DibLayout dib;             // for a bitmap
-  CarveResult carved;        // for a PNG or GIF
+  CarvedImage carved;        // for a PNG or GIF
 };
+
+// The rules a run searches by: standard, or every image with the PNG and
+// GIF carvers.
+SearchRules RulesFor(bool every_image);
 
 class ImageSearch {
  public:

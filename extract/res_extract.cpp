@@ -115,12 +115,6 @@ void TResExtract::ScanFolder(const std::string& folder) {
   }
 }
 
-SearchRules TResExtract::Rules() const {
-  SearchRules rules;
-  if (all_images_) rules.measure = MeasureRules::kEveryImage;
-  return rules;
-}
-
 void TResExtract::ExtractFromFile(const std::string& path) {
   const std::string ext = ExtensionOf(path);
   if (IsBitmapFileExtension(ext)) return;
@@ -137,7 +131,7 @@ void TResExtract::ExtractFromFile(const std::string& path) {
     if (file_progress_ != nullptr && size > kFileProgressThreshold) file_progress_->ShowFileProgress(position, size);
     return !(poll_between_windows_ && progress_.IsCancelled());
   });
-  ImageSearch search(reader, Rules());
+  ImageSearch search(reader, RulesFor(all_images_));
   for (std::size_t index = 0; all_images_ || index < kMaxImagesPerFile; ++index) {
     const std::optional<FoundImage> image = search.Next();
     if (!image) break;
@@ -172,7 +166,7 @@ void TResExtract::WriteImage(ByteSource& source, const std::string& path, const 
     bytes = ReadRange(source, image.offset, image.length);
     written.width = image.carved.width;
     written.height = image.carved.height;
-    written.bits = image.carved.bits;
+    written.bits = static_cast<int>(image.carved.bits);
   }
   Store(name, bytes);
   if (image_log_ != nullptr) {

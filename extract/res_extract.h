@@ -84,7 +84,6 @@ class TResExtract {
 
  private:
   bool BeginRun();
-  SearchRules Rules() const;
   void WriteImage(ByteSource& source, const std::string& path, const FoundImage& image, std::size_t index);
   void Store(const std::string& name, std::span<const std::uint8_t> bytes);
 

@@ -89,8 +89,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   engine.SetReadOptions({window, true});
   const int written = engine.ExtractFromFiles({source});
 
-  gd::SearchRules rules;
-  rules.measure = all_images ? gd::MeasureRules::kEveryImage : gd::MeasureRules::kStandard;
+  const gd::SearchRules rules = gd::RulesFor(all_images);
   gd::SpanSource whole(std::span<const std::uint8_t>(data, size));
   PositionalSource positional(std::span<const std::uint8_t>(data, size));
   if (Search(positional, {window, (choice & 0x80) != 0}, rules) != Search(whole, {}, rules)) std::abort();

@@ -9,7 +9,9 @@
 #include <random>
 
 #include "extract/image_search.h"
+#include "tests/gif/gif_builder.h"
 #include "tests/support/dib_fixtures.h"
+#include "tests/support/png_fixtures.h"
 
 namespace gd {
 namespace {
@@ -45,9 +47,7 @@ std::ostream& operator<<(std::ostream& os, const Hit& h) {
 
 std::vector<Hit> Search(ByteSource& source, WindowReader::Options options, MeasureRules rules) {
   WindowReader reader(source, options);
-  SearchRules search_rules;
-  search_rules.measure = rules;
-  ImageSearch search(reader, search_rules);
+  ImageSearch search(reader, RulesFor(rules == MeasureRules::kEveryImage));
   std::vector<Hit> hits;
   while (const std::optional<FoundImage> image = search.Next()) hits.push_back({image->kind, image->offset, image->length});
   return hits;
@@ -59,10 +59,16 @@ std::vector<Hit> SearchInMemory(const Bytes& bytes, MeasureRules rules) {
 }
 
 // Program-like bytes: filler with icons of several sizes (one far larger than
-// the windows), plain bitmaps, and markers that fail the header test, at
-// random even and odd offsets; some files end in a cut-off header.
+// the windows), plain bitmaps, markers that fail the header test, PNG and GIF
+// files (one PNG cut short), at random even and odd offsets; some files end in
+// a cut-off header.
 Bytes RandomFile(std::mt19937& rng) {
+  static const Bytes png = testing::TinyPng(40, 30);
+  static const Bytes gif = test::SimpleGif(2, 2, {0, 1, 2, 3});
   const Bytes parts[] = {
+      png,
+      Bytes(png.begin(), png.end() - 5),
+      gif,
       IconImage(16, 4),
       IconImage(32, 1),
       IconImage(48, 32),                       // 9 KiB of rows: many windows long
@@ -108,6 +114,7 @@ TEST(WindowEdges, WindowsFindWhatTheWholeFileInMemoryFinds) {
 TEST(WindowEdges, NamedCrossings) {
   const Bytes icon = IconImage(32, 4);  // 40 + 64 + 512 + 128 bytes
   const Bytes big = IconImage(64, 32);  // 16 KiB of rows
+  const Bytes png = testing::TinyPng(60, 60);
   const Bytes rejected = Header({32, 64, 4, 0, 0, 40, 2});
   const auto at = [](std::size_t gap, const Bytes& part) { return testing::Concat({Bytes(gap, 0xEE), part}); };
   Bytes cut = Header({16, 32, 4});
@@ -123,6 +130,7 @@ TEST(WindowEdges, NamedCrossings) {
       {"rejected candidate crossing an edge, image 40 bytes later", testing::Concat({at(100, rejected), icon})},
       {"jump ending exactly on an edge", testing::Concat({Bytes(128 - 40, 0xEE), icon, icon})},
       {"header within 40 bytes of the end", testing::Concat({icon, Bytes(2, 0), cut})},
+      {"PNG at an odd offset across edges, then a header", testing::Concat({at(121, png), Bytes(1, 0), icon})},
   };
   for (const Case& c : cases) {
     for (const MeasureRules rules : {MeasureRules::kStandard, MeasureRules::kEveryImage}) {

@@ -21,18 +21,18 @@ class NullHost final : public StatusSink, public ProgressSink, public MessageSin
   void ShowMessage(const std::string& text) override { ADD_FAILURE() << text; }
 };
 
-void WriteAt(int fd, std::uint64_t offset, const testing::Bytes& bytes) {
+void WriteAt(int fd, std::uint64_t offset, const test::Bytes& bytes) {
   ASSERT_EQ(::pwrite(fd, bytes.data(), bytes.size(), static_cast<off_t>(offset)),
             static_cast<ssize_t>(bytes.size()));
 }
 
 TEST(HugeFile, ImagesPastFourGibibytesAreFound) {
-  testing::TempDir tmp;
+  test::TempDir tmp;
   const std::string save = tmp.MakeFolder("save");
   const std::string src = tmp / "huge.bin";
   constexpr std::uint64_t kFar = (std::uint64_t{1} << 32) + 4098;  // even, past 4 GiB
-  const testing::Bytes near_image = testing::IconImage(16, 4, 0x33);
-  const testing::Bytes far_image = testing::IconImage(32, 8, 0x44);
+  const test::Bytes near_image = test::IconImage(16, 4, 0x33);
+  const test::Bytes far_image = test::IconImage(32, 8, 0x44);
   {
     const int fd = ::open(src.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     ASSERT_GE(fd, 0);
@@ -51,10 +51,10 @@ TEST(HugeFile, ImagesPastFourGibibytesAreFound) {
   } catch (const OutOfMemoryError& e) {
     GTEST_SKIP() << "refused with the memory error: " << e.what();
   }
-  const auto far_bmp = testing::ReadAll(save + "huge-bin-1.bmp");
+  const auto far_bmp = test::ReadAll(save + "huge-bin-1.bmp");
   ASSERT_EQ(far_bmp.size(), 14u + 40 + 1024 + 32 * 32);
   EXPECT_EQ(far_bmp.back(), 0x44);
-  EXPECT_EQ(testing::ReadAll(save + "huge-bin-0.bmp").size(), 14u + 40 + 64 + 128);
+  EXPECT_EQ(test::ReadAll(save + "huge-bin-0.bmp").size(), 14u + 40 + 64 + 128);
 }
 
 }  // namespace

@@ -21,9 +21,9 @@
 
 namespace gd {
 
-// What the window reaches outside itself. Every member but the progress
-// window may be left empty for the real thing; tests fill them to answer the
-// dialogs and capture command lines.
+// What the window reaches outside itself. An empty member means the real
+// thing, except the progress window, which the program passes in; tests fill
+// them to answer the dialogs and capture command lines.
 struct MainFormSeams {
   std::string exe_path;  // the running executable when empty
   // The progress window of the runs. It is created after this window, which

@@ -46,7 +46,8 @@ FormLayout MainFormLayout() {
   f.controls.push_back(save_dir_button);
   f.controls.push_back(
       PlaceControl("btnGetFromFolder", kButton, 16, 72, 129, 25, TMainForm::actGetFromFolder.Caption, 1));
-  f.controls.push_back(PlaceControl("btnGetFromFile", kButton, 161, 72, 128, 25, TMainForm::actGetFromFile.Caption, 2));
+  f.controls.push_back(
+      PlaceControl("btnGetFromFile", kButton, 161, 72, 128, 25, TMainForm::actGetFromFile.Caption, 2));
   f.controls.push_back(PlaceControl("btnHelp", kButton, 360, 72, 91, 25, "ヘルプ(&H)", 3));
   f.controls.push_back(PlaceControl("Animate", kAnimation, 480, 66, 48, 50, "", -1));
   ControlLayout group = PlaceControl("GroupBox1", kGroupBox, 12, 114, 253, 85, "抽出対象外とするもの", 7);

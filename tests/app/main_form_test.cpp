@@ -426,7 +426,8 @@ TEST_F(MainFormTest, OptionsBecomeTheEnginesFlags) {
 TEST_F(MainFormTest, FileCommandExtractsOneFileAndReportsTheCount) {
   TMainForm& f = Open();
   const std::string source = root_ + "\\icons\\";
-  WriteBytes(source + "three.ico", test::IconFile({test::IconImage(16, 4), test::IconImage(32, 4), test::IconImage(16, 4)}));
+  WriteBytes(source + "three.ico",
+             test::IconFile({test::IconImage(16, 4), test::IconImage(32, 4), test::IconImage(16, 4)}));
   WriteText(source + "plain.txt", "nothing here");
   BoxAnswerer boxes;
 
@@ -614,7 +615,9 @@ LRESULT CALLBACK CloseOnFirstStatus(HWND wnd, UINT msg, WPARAM wp, LPARAM lp, UI
 TEST_F(MainFormTest, ClosingDuringAFolderRunCancelsItAndClosesAfterwards) {
   TMainForm& f = Open();
   const std::string source = root_ + "\\many\\";
-  for (int i = 0; i < 30; ++i) WriteBytes(source + "f" + std::to_string(i) + ".ico", test::IconFile({test::IconImage(16, 4)}));
+  for (int i = 0; i < 30; ++i) {
+    WriteBytes(source + "f" + std::to_string(i) + ".ico", test::IconFile({test::IconImage(16, 4)}));
+  }
   browse_answer_ = source;
   BoxAnswerer boxes;
   SetWindowSubclass(f.Control("StatusBar"), &CloseOnFirstStatus, 1, reinterpret_cast<DWORD_PTR>(f.Handle()));

@@ -5,9 +5,8 @@
 #include <vector>
 
 #include "app/app_text.h"
-#include "app/ui/handle.h"
-
-#include "platform/win32/utf16.h"
+#include "ui/handle.h"
+#include "utf16/utf16.h"
 
 namespace gd {
 namespace {

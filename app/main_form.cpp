@@ -8,14 +8,14 @@
 #include <vector>
 
 #include "app/app_text.h"
-#include "app/globals.h"
 #include "app/ini_file.h"
-#include "app/progress_msg.h"
+#include "app/option_boxes.h"
 #include "app/settings.h"
-#include "app/ui/application.h"
-#include "app/ui/message_box.h"
 #include "extract/path_util.h"
-#include "platform/win32/utf16.h"
+#include "ui/application.h"
+#include "ui/message_box.h"
+#include "ui/placement.h"
+#include "ui/process.h"
 
 namespace gd {
 namespace {
@@ -23,11 +23,6 @@ namespace {
 constexpr int kMinHeight = 260;
 // The shell's find-file clip.
 constexpr WORD kFindFileClip = 151;
-
-ControlLayout Control(const char* name, ControlKind kind, int left, int top, int width, int height,
-                      std::string text, int tab_order) {
-  return PlaceControl(name, kind, left, top, width, height, std::move(text), tab_order);
-}
 
 FormLayout MainFormLayout() {
   FormLayout f;
@@ -39,67 +34,45 @@ FormLayout MainFormLayout() {
   f.min_width = 500;
   f.min_height = kMinHeight;
   using enum ControlKind;
-  f.controls.push_back(Control("StatusBar", kStatusBar, 0, 209, 536, 24, "", -1));
-  f.controls.push_back(Control("StaticText1", kStaticText, 18, 18, 46, 16, "保存先：", 5));
-  ControlLayout save_dir = Control("stSaveDir", kStaticText, 12, 36, 497, 19, "", 6);
+  f.controls.push_back(PlaceControl("StatusBar", kStatusBar, 0, 209, 536, 24, "", -1));
+  f.controls.push_back(PlaceControl("StaticText1", kStaticText, 18, 18, 46, 16, "保存先：", 5));
+  ControlLayout save_dir = PlaceControl("stSaveDir", kStaticText, 12, 36, 497, 19, "", 6);
   save_dir.sunken = true;
   save_dir.no_prefix = true;  // a folder name may hold "&"
   save_dir.anchors = kAnchorLeft | kAnchorTop | kAnchorRight;
   f.controls.push_back(save_dir);
-  ControlLayout save_dir_button = Control("btnSaveDir", kButton, 514, 36, 19, 19, "...", 4);
+  ControlLayout save_dir_button = PlaceControl("btnSaveDir", kButton, 514, 36, 19, 19, "...", 4);
   save_dir_button.anchors = kAnchorTop | kAnchorRight;
   f.controls.push_back(save_dir_button);
   f.controls.push_back(
-      Control("btnGetFromFolder", kButton, 16, 72, 129, 25, TMainForm::actGetFromFolder.Caption, 1));
-  f.controls.push_back(Control("btnGetFromFile", kButton, 161, 72, 128, 25, TMainForm::actGetFromFile.Caption, 2));
-  f.controls.push_back(Control("btnHelp", kButton, 360, 72, 91, 25, "ヘルプ(&H)", 3));
-  f.controls.push_back(Control("Animate", kAnimation, 480, 66, 48, 50, "", -1));
-  ControlLayout group = Control("GroupBox1", kGroupBox, 12, 114, 253, 85, "抽出対象外とするもの", 7);
+      PlaceControl("btnGetFromFolder", kButton, 16, 72, 129, 25, TMainForm::actGetFromFolder.Caption, 1));
+  f.controls.push_back(
+      PlaceControl("btnGetFromFile", kButton, 161, 72, 128, 25, TMainForm::actGetFromFile.Caption, 2));
+  f.controls.push_back(PlaceControl("btnHelp", kButton, 360, 72, 91, 25, "ヘルプ(&H)", 3));
+  f.controls.push_back(PlaceControl("Animate", kAnimation, 480, 66, 48, 50, "", -1));
+  ControlLayout group = PlaceControl("GroupBox1", kGroupBox, 12, 114, 253, 85, "抽出対象外とするもの", 7);
   group.children = {
-      Control("cbNoIcoFile", kCheckBox, 12, 24, 109, 19, "アイコンファイル", 0),
-      Control("cbNoCurFile", kCheckBox, 12, 48, 109, 19, "カーソルファイル", 1),
-      Control("cbNoIcoRes", kCheckBox, 132, 24, 109, 19, "アイコンリソース", 2),
-      Control("cbNoCurRes", kCheckBox, 132, 48, 115, 19, "カーソルリソース", 3),
+      PlaceControl("cbNoIcoFile", kCheckBox, 12, 24, 109, 19, "アイコンファイル", 0),
+      PlaceControl("cbNoCurFile", kCheckBox, 12, 48, 109, 19, "カーソルファイル", 1),
+      PlaceControl("cbNoIcoRes", kCheckBox, 132, 24, 109, 19, "アイコンリソース", 2),
+      PlaceControl("cbNoCurRes", kCheckBox, 132, 48, 115, 19, "カーソルリソース", 3),
   };
   f.controls.push_back(group);
-  f.controls.push_back(Control("cbDelBmp", kCheckBox, 276, 120, 247, 25, "抽出前に保存先のBmpをすべて削除する(&D)", 8));
-  f.controls.push_back(Control("cbOpenFolder", kCheckBox, 276, 144, 253, 25, "抽出後にフォルダを開く(&F)", 9));
+  f.controls.push_back(PlaceControl("cbDelBmp", kCheckBox, 276, 120, 247, 25, "抽出前に保存先のBmpをすべて削除する(&D)", 8));
+  f.controls.push_back(PlaceControl("cbOpenFolder", kCheckBox, 276, 144, 253, 25, "抽出後にフォルダを開く(&F)", 9));
   return f;
-}
-
-std::string ModulePath() {
-  std::wstring buffer(MAX_PATH, L'\0');
-  for (;;) {
-    const DWORD n = GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
-    if (n < buffer.size()) return Narrow(std::wstring_view(buffer.data(), n));
-    buffer.resize(buffer.size() * 2);
-  }
-}
-
-// What WinExec does, with the command line in UTF-16 so that any folder name
-// survives. A failure is not reported.
-void StartCommandLine(const std::string& command_line) {
-  std::wstring line = Widen(command_line);
-  STARTUPINFOW si{};
-  si.cb = sizeof si;
-  si.dwFlags = STARTF_USESHOWWINDOW;
-  si.wShowWindow = SW_SHOW;
-  PROCESS_INFORMATION pi{};
-  if (CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) {
-    const UniqueHandle<HANDLE, &CloseHandle> thread(pi.hThread);
-    const UniqueHandle<HANDLE, &CloseHandle> process(pi.hProcess);
-  }
 }
 
 }  // namespace
 
 void TMainForm::RunCancel::SetCount(int n) {
-  if (ProgressMsg != nullptr) ProgressMsg->SetCount(n);
+  if (TProgressMsg* progress = form_.ProgressWindow()) progress->SetCount(n);
 }
 
 bool TMainForm::RunCancel::IsCancelled() {
   if (form_.close_pending_) return true;
-  const bool cancelled = ProgressMsg != nullptr && ProgressMsg->IsCancelled();
+  TProgressMsg* progress = form_.ProgressWindow();
+  const bool cancelled = progress != nullptr && progress->IsCancelled();
   return cancelled || form_.close_pending_;
 }
 
@@ -113,9 +86,9 @@ TMainForm::TMainForm(MainFormSeams seams) : Form(MainFormLayout()), seams_(std::
   SetOnClick("btnGetFromFile", [this] { actGetFromFileExecute(); });
   SetOnClick("btnHelp", [this] { btnHelpClick(); });
   SetOnClick("btnSaveDir", [this] { actSaveDirExecute(); });
-  BrwsDlg_.Caption = "保存ディレクトリ";
-  BrwsDlg_.OnInitialized = [this](TBrowseDialog& sender, HWND wnd, const std::string& path, std::string& show_text,
-                                  TOKButtonState& ok_button_state) {
+  browse_dialog_.Caption = "保存ディレクトリ";
+  browse_dialog_.OnInitialized = [this](TBrowseDialog& sender, HWND wnd, const std::string& path,
+                                        std::string& show_text, TOKButtonState& ok_button_state) {
     BrwsDlgInitialized(sender, wnd, path, show_text, ok_button_state);
   };
   OnClose = [this] { FormClose(); };
@@ -171,7 +144,7 @@ LRESULT TMainForm::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
 
 void TMainForm::FormCreate() {
   fs_ = MakeNativeFileSystem();
-  Extractor_ = std::make_unique<TResExtract>(*fs_, *this, cancel_, *this);
+  extractor_ = std::make_unique<TResExtract>(*fs_, *this, cancel_, *this);
 
   exe_path_ = seams_.exe_path.empty() ? ModulePath() : seams_.exe_path;
   const std::string default_save_dir = DefaultSaveFolder(exe_path_);
@@ -186,14 +159,9 @@ void TMainForm::FormCreate() {
   IniFile ini(settings_path_);
   const Settings s = ReadSettings(ini, defaults);
 
-  SourceDir_ = s.source_dir;
-  SetChecked("cbDelBmp", s.del_bmp);
-  SetChecked("cbOpenFolder", s.open_folder);
-  SetChecked("cbNoIcoFile", s.no_ico_file);
-  SetChecked("cbNoCurFile", s.no_cur_file);
-  SetChecked("cbNoIcoRes", s.no_ico_res);
-  SetChecked("cbNoCurRes", s.no_cur_res);
-  Extractor_->SetSaveDir(s.save_dir);
+  source_dir_ = s.source_dir;
+  for (const OptionBox& o : kOptionBoxes) SetChecked(o.box, s.*o.setting);
+  extractor_->SetSaveDir(s.save_dir);
   SetText("stSaveDir", s.save_dir);
   // The stored position as it is, and whatever the design's height, the
   // window starts at its minimum height.
@@ -201,65 +169,56 @@ void TMainForm::FormCreate() {
 }
 
 void TMainForm::FormClose() {
-  if (!Extractor_) return;
+  if (!extractor_) return;
   RECT r{};
   GetWindowRect(Handle(), &r);
   Settings s;
   s.pos_x = r.left;
   s.pos_y = r.top;
-  s.source_dir = SourceDir_;
-  s.save_dir = Extractor_->SaveDir();
-  s.del_bmp = Checked("cbDelBmp");
-  s.open_folder = Checked("cbOpenFolder");
-  s.no_ico_file = Checked("cbNoIcoFile");
-  s.no_cur_file = Checked("cbNoCurFile");
-  s.no_ico_res = Checked("cbNoIcoRes");
-  s.no_cur_res = Checked("cbNoCurRes");
+  s.source_dir = source_dir_;
+  s.save_dir = extractor_->SaveDir();
+  for (const OptionBox& o : kOptionBoxes) s.*o.setting = Checked(o.box);
   IniFile ini(settings_path_);
   // A failure leaves the window open, the engine alive and the close undone.
   WriteSettings(ini, s);
-  Extractor_.reset();
+  extractor_.reset();
 }
 
 void TMainForm::actGetFromFileExecute() {
-  if (running_ || !Extractor_->CheckSaveDir()) return;
-  OpenDialog_.InitialDir = SourceDir_;
+  if (running_ || !extractor_->CheckSaveDir()) return;
+  open_dialog_.InitialDir = source_dir_;
   const bool chosen =
-      seams_.run_open_dialog ? seams_.run_open_dialog(OpenDialog_, Handle()) : OpenDialog_.Execute(Handle());
+      seams_.run_open_dialog ? seams_.run_open_dialog(open_dialog_, Handle()) : open_dialog_.Execute(Handle());
   if (!chosen) return;
-  SourceDir_ = FolderPart(OpenDialog_.FileName);
-  const std::vector<std::string> files = OpenDialog_.Files;
-  RunExtraction([&] { return Extractor_->ExtractFromFiles(files); });
+  source_dir_ = FolderPart(open_dialog_.FileName);
+  const std::vector<std::string> files = open_dialog_.Files;
+  RunExtraction([&] { return extractor_->ExtractFromFiles(files); });
 }
 
 void TMainForm::actGetFromFolderExecute() {
-  if (running_ || !Extractor_->CheckSaveDir()) return;
-  BrwsDlg_.Caption = "抽出するフォルダを選んでください";
-  BrwsDlg_.Directory = SourceDir_;
+  if (running_ || !extractor_->CheckSaveDir()) return;
+  browse_dialog_.Caption = "抽出するフォルダを選んでください";
+  browse_dialog_.Directory = source_dir_;
   if (!RunBrowseDialog()) return;
-  SourceDir_ = AddBackslash(BrwsDlg_.Directory);
-  if (Confirm(ConfirmFolderText(SourceDir_, Extractor_->SaveDir())) != kResultYes) return;
-  const std::string folder = SourceDir_;
-  RunExtraction([&] { return Extractor_->ExtractFromFolder(folder); });
+  source_dir_ = AddBackslash(browse_dialog_.Directory);
+  if (Confirm(ConfirmFolderText(source_dir_, extractor_->SaveDir())) != kResultYes) return;
+  const std::string folder = source_dir_;
+  RunExtraction([&] { return extractor_->ExtractFromFolder(folder); });
 }
 
 void TMainForm::actSaveDirExecute() {
-  BrwsDlg_.Caption = "保存するフォルダを選んでください";
-  BrwsDlg_.Directory = Extractor_->SaveDir();
+  browse_dialog_.Caption = "保存するフォルダを選んでください";
+  browse_dialog_.Directory = extractor_->SaveDir();
   if (!RunBrowseDialog()) return;
-  Extractor_->SetSaveDir(AddBackslash(BrwsDlg_.Directory));
-  SetText("stSaveDir", Extractor_->SaveDir());
+  extractor_->SetSaveDir(AddBackslash(browse_dialog_.Directory));
+  SetText("stSaveDir", extractor_->SaveDir());
 }
 
 void TMainForm::btnHelpClick() { StartProcess(HelpCommand(exe_path_)); }
 
 void TMainForm::BrwsDlgInitialized(TBrowseDialog& /*Sender*/, HWND Wnd, const std::string& /*Path*/,
                                    std::string& /*ShowText*/, TOKButtonState& /*OKButtonState*/) {
-  RECT r{};
-  GetWindowRect(Wnd, &r);
-  const int w = r.right - r.left;
-  const int h = r.bottom - r.top;
-  MoveWindow(Wnd, (GetSystemMetrics(SM_CXSCREEN) - w) / 2, (GetSystemMetrics(SM_CYSCREEN) - h) / 2, w, h, TRUE);
+  CenterOnScreen(Wnd);
 }
 
 void TMainForm::RunExtraction(const std::function<int()>& run) {
@@ -283,12 +242,12 @@ void TMainForm::BeginExtraction() {
   SetEnabled("btnGetFromFile", false);
   ApplyOptions();
   SendMessageW(Control("Animate"), ACM_PLAY, static_cast<WPARAM>(-1), MAKELPARAM(0, 0xFFFF));
-  if (ProgressMsg != nullptr) ProgressMsg->Show();
+  if (TProgressMsg* progress = ProgressWindow()) progress->Show();
 }
 
 void TMainForm::LeaveRunningState() {
   SendMessageW(Control("Animate"), ACM_PLAY, 1, MAKELPARAM(0, 0));
-  if (ProgressMsg != nullptr) ProgressMsg->Close();
+  if (TProgressMsg* progress = ProgressWindow()) progress->Close();
   SetEnabled("btnGetFromFolder", true);
   SetEnabled("btnGetFromFile", true);
   // Disabling the pressed button took the focus away; give it back so that
@@ -302,16 +261,16 @@ void TMainForm::LeaveRunningState() {
 void TMainForm::EndExtraction(int count) {
   LeaveRunningState();
   ShowMessage(ResultText(count));
-  if (count > 0 && Checked("cbOpenFolder")) StartProcess(ExplorerCommand(Extractor_->SaveDir()));
+  if (count > 0 && Checked(kOpenFolderOption.box)) StartProcess(ExplorerCommand(extractor_->SaveDir()));
 }
 
 void TMainForm::ApplyOptions() {
-  Extractor_->SetDeleteFirst(Checked("cbDelBmp"));
-  Extractor_->SetExcludeFlags(0);
-  const std::pair<const char*, std::uint8_t> boxes[] = {
-      {"cbNoIcoFile", kNoIcoFile}, {"cbNoCurFile", kNoCurFile}, {"cbNoIcoRes", kNoIcoRes}, {"cbNoCurRes", kNoCurRes}};
-  for (const auto& [box, bit] : boxes) {
-    if (Checked(box)) Extractor_->SetExcludeFlags(static_cast<std::uint8_t>(Extractor_->ExcludeFlags() | bit));
+  extractor_->SetDeleteFirst(Checked(kDelBmpOption.box));
+  extractor_->SetExcludeFlags(0);
+  for (const OptionBox& o : kOptionBoxes) {
+    if (o.exclude_bit != 0 && Checked(o.box)) {
+      extractor_->SetExcludeFlags(static_cast<std::uint8_t>(extractor_->ExcludeFlags() | o.exclude_bit));
+    }
   }
 }
 
@@ -324,7 +283,11 @@ void TMainForm::ShowStatus(const std::string& path) {
 void TMainForm::ShowMessage(const std::string& text) { gd::ShowMessage(text); }
 
 bool TMainForm::RunBrowseDialog() {
-  return seams_.run_browse_dialog ? seams_.run_browse_dialog(BrwsDlg_) : BrwsDlg_.Execute();
+  return seams_.run_browse_dialog ? seams_.run_browse_dialog(browse_dialog_) : browse_dialog_.Execute();
+}
+
+TProgressMsg* TMainForm::ProgressWindow() const {
+  return seams_.progress_window ? seams_.progress_window() : nullptr;
 }
 
 void TMainForm::StartProcess(const std::string& command_line) {

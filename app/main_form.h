@@ -11,20 +11,25 @@
 #include <string>
 
 #include "app/open_dialog.h"
-#include "app/ui/form.h"
-#include "app/ui/handle.h"
+#include "app/progress_msg.h"
 #include "browse/browse_dialog.h"
 #include "extract/file_system.h"
 #include "extract/host.h"
 #include "extract/res_extract.h"
+#include "ui/form.h"
+#include "ui/handle.h"
 
 namespace gd {
 
-// What the window reaches outside itself. Every member may be left empty for
-// the real thing; tests fill them to answer the dialogs and capture command
-// lines.
+// What the window reaches outside itself. An empty member means the real
+// thing, except the progress window, which the program passes in; tests fill
+// them to answer the dialogs and capture command lines.
 struct MainFormSeams {
   std::string exe_path;  // the running executable when empty
+  // The progress window of the runs. It is created after this window, which
+  // it stays above, so it is asked for when a run starts; without one a run
+  // shows no count and cannot be cancelled.
+  std::function<TProgressMsg*()> progress_window;
   std::function<bool(TOpenDialog&, HWND owner)> run_open_dialog;
   std::function<bool(TBrowseDialog&)> run_browse_dialog;
   std::function<void(const std::string& command_line)> start_process;
@@ -48,11 +53,11 @@ class TMainForm final : public Form, public StatusSink, public MessageSink {
   explicit TMainForm(MainFormSeams seams = {});
   ~TMainForm() override;
 
-  const std::string& SourceDir() const { return SourceDir_; }
+  const std::string& SourceDir() const { return source_dir_; }
   // Null once FormClose has freed it.
-  TResExtract* Extractor() { return Extractor_.get(); }
-  TBrowseDialog& BrwsDlg() { return BrwsDlg_; }
-  TOpenDialog& OpenDialog() { return OpenDialog_; }
+  TResExtract* Extractor() { return extractor_.get(); }
+  TBrowseDialog& BrwsDlg() { return browse_dialog_; }
+  TOpenDialog& OpenDialog() { return open_dialog_; }
   const std::string& SettingsFile() const { return settings_path_; }
   bool Running() const { return running_; }
 
@@ -98,17 +103,18 @@ class TMainForm final : public Form, public StatusSink, public MessageSink {
   void LeaveRunningState();
   bool RunBrowseDialog();
   void StartProcess(const std::string& command_line);
+  TProgressMsg* ProgressWindow() const;
 
   MainFormSeams seams_;
   UniqueHandle<HMODULE, &FreeLibrary> shell32_;  // holds the clip while the animation shows it
   std::string exe_path_;
   std::string settings_path_;
-  std::string SourceDir_;
+  std::string source_dir_;
   std::unique_ptr<FileSystem> fs_;
   RunCancel cancel_{*this};
-  std::unique_ptr<TResExtract> Extractor_;
-  TBrowseDialog BrwsDlg_;
-  TOpenDialog OpenDialog_;
+  std::unique_ptr<TResExtract> extractor_;
+  TBrowseDialog browse_dialog_;
+  TOpenDialog open_dialog_;
   HWND focus_before_run_ = nullptr;
   int in_command_ = 0;  // command handlers on the stack, modal dialogs included
   bool running_ = false;

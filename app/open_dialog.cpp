@@ -4,7 +4,7 @@
 
 #include <algorithm>
 
-#include "platform/win32/utf16.h"
+#include "utf16/utf16.h"
 
 namespace gd {
 

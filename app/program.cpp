@@ -1,51 +1,47 @@
-// The program block: start-up, the two windows, the message loop, shut-down.
+// The program's entry: start-up, the two windows, the message loop, shut-down.
 
 #include <windows.h>
 
 #include <exception>
 #include <memory>
+#include <string>
+#include <utility>
 
-#include "app/globals.h"
+#include "app/app_text.h"
 #include "app/main_form.h"
 #include "app/progress_msg.h"
-#include "app/ui/application.h"
-#include "app/ui/busy_cursor.h"
-#include "app/ui/message_loop.h"
-#include "gif/framework/cursor.h"
 #include "gif/gif_bitmap.h"
+#include "ui/application.h"
+#include "ui/message_loop.h"
 
 namespace gd {
 namespace {
 
 int Run() {
-  // GIF is a picture format for the program's lifetime: registered before the
-  // windows exist, withdrawn after they are gone. While it loads, the screen
-  // shows the hourglass.
+  // GIF is one of the graphics framework's picture formats for as long as
+  // the program runs: registered before the windows exist, withdrawn after
+  // they are gone. Extraction never loads a picture; code of the program
+  // that does holds a BusyCursor around the load, since the codec leaves the
+  // screen alone.
   const GifFormatRegistration gif_format;
-  SetCursorHook([](TCursor cursor) {
-    if (cursor == TCursor::crHourGlass) {
-      SetBusyCursor();
-    } else {
-      SetDefaultCursor();
-    }
-  });
 
-  // The application's title is kApplicationTitle, used by every message box.
-  auto main_form = std::make_unique<TMainForm>();
-  MainForm = main_form.get();
+  App().SetTitle(std::string(kAppTitle));
+
+  // The progress window stays above the main window, so it comes second; the
+  // main window asks for it when a run starts.
+  std::unique_ptr<TProgressMsg> progress_msg;
+  MainFormSeams seams;
+  seams.progress_window = [&progress_msg] { return progress_msg.get(); };
+  auto main_form = std::make_unique<TMainForm>(std::move(seams));
   App().SetMainWindow(main_form->Handle());
-  auto progress_msg = std::make_unique<TProgressMsg>();
-  ProgressMsg = progress_msg.get();
+  progress_msg = std::make_unique<TProgressMsg>();
 
   main_form->Show();
   RunMessageLoop();
 
-  // The windows go before the units shut down.
-  ProgressMsg = nullptr;
+  // The windows go before the picture format is withdrawn.
   progress_msg.reset();
-  MainForm = nullptr;
   main_form.reset();
-  SetCursorHook({});
   return 0;
 }
 

@@ -1,9 +1,9 @@
 #include "app/progress_msg.h"
 
-#include "app/ui/application.h"
-#include "app/ui/message_loop.h"
-
 #include <cstdio>
+
+#include "ui/application.h"
+#include "ui/message_loop.h"
 
 namespace gd {
 
@@ -37,22 +37,22 @@ TProgressMsg::TProgressMsg() : Form(ProgressLayout(), App().MainWindow()) {
 }
 
 void TProgressMsg::FormShow() {
-  Cancelled = false;
-  ItemCount = 0;
+  cancelled_ = false;
+  item_count_ = 0;
 }
 
-void TProgressMsg::FormPaint() { SetText("lblCounter", CounterText(ItemCount)); }
+void TProgressMsg::FormPaint() { SetText("lblCounter", CounterText(item_count_)); }
 
-void TProgressMsg::BtnCancelClick() { Cancelled = true; }
+void TProgressMsg::BtnCancelClick() { cancelled_ = true; }
 
 void TProgressMsg::SetCount(int n) {
-  ItemCount = n;
+  item_count_ = n;
   Repaint();
 }
 
 bool TProgressMsg::IsCancelled() {
   ProcessMessages();
-  return Cancelled;
+  return cancelled_;
 }
 
 }  // namespace gd

@@ -3,10 +3,10 @@
 // written so far and a Cancel button. Asking it whether Cancel was pressed is
 // the one place where window messages run during a run.
 
-#include "app/ui/form.h"
-#include "extract/host.h"
-
 #include <string>
+
+#include "extract/host.h"
+#include "ui/form.h"
 
 namespace gd {
 
@@ -30,8 +30,8 @@ class TProgressMsg : public Form, public ProgressSink {
   void FormPaint();
   void BtnCancelClick();
 
-  bool Cancelled = false;
-  int ItemCount = 0;
+  bool cancelled_ = false;
+  int item_count_ = 0;
 };
 
 }  // namespace gd

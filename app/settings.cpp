@@ -1,6 +1,7 @@
 #include "app/settings.h"
 
 #include "app/app_text.h"
+#include "app/option_boxes.h"
 #include "app/profile_values.h"
 
 namespace gd {
@@ -33,12 +34,7 @@ Settings ReadSettings(ProfileStore& store, const Settings& defaults) {
   s.pos_y = ReadInt(store, kWindow, "PosY", defaults.pos_y);
   s.source_dir = store.ReadString(kDirectry, "Src", defaults.source_dir);
   s.save_dir = store.ReadString(kDirectry, "Dst", defaults.save_dir);
-  s.del_bmp = ReadBool(store, "DelBmp", defaults.del_bmp);
-  s.open_folder = ReadBool(store, "OpenFolder", defaults.open_folder);
-  s.no_ico_file = ReadBool(store, "NoIcoFile", defaults.no_ico_file);
-  s.no_cur_file = ReadBool(store, "NoCurFile", defaults.no_cur_file);
-  s.no_ico_res = ReadBool(store, "NoIcoRes", defaults.no_ico_res);
-  s.no_cur_res = ReadBool(store, "NoCurRes", defaults.no_cur_res);
+  for (const OptionBox& o : kOptionBoxes) s.*o.setting = ReadBool(store, o.key, defaults.*o.setting);
   return s;
 }
 
@@ -47,12 +43,7 @@ void WriteSettings(ProfileStore& store, const Settings& s) {
   store.WriteString(kWindow, "PosY", FormatProfileInt(s.pos_y));
   store.WriteString(kDirectry, "Src", s.source_dir);
   store.WriteString(kDirectry, "Dst", s.save_dir);
-  store.WriteString(kOption, "DelBmp", FormatProfileBool(s.del_bmp));
-  store.WriteString(kOption, "OpenFolder", FormatProfileBool(s.open_folder));
-  store.WriteString(kOption, "NoIcoFile", FormatProfileBool(s.no_ico_file));
-  store.WriteString(kOption, "NoCurFile", FormatProfileBool(s.no_cur_file));
-  store.WriteString(kOption, "NoIcoRes", FormatProfileBool(s.no_ico_res));
-  store.WriteString(kOption, "NoCurRes", FormatProfileBool(s.no_cur_res));
+  for (const OptionBox& o : kOptionBoxes) store.WriteString(kOption, o.key, FormatProfileBool(s.*o.setting));
 }
 
 }  // namespace gd

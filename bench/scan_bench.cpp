@@ -11,7 +11,7 @@
 
 namespace {
 
-using gd::testing::Bytes;
+using gd::test::Bytes;
 
 constexpr std::size_t kSize = std::size_t{256} << 20;
 constexpr std::uint8_t kAbsent = 0xFF;  // kept out of both buffers
@@ -36,9 +36,9 @@ const Bytes& RandomBytes() {
 // depths embedded at even offsets, as in a resource section.
 const Bytes& IconBearingBytes() {
   static const Bytes data = [] {
-    const Bytes images[] = {gd::testing::IconImage(16, 4), gd::testing::IconImage(32, 4),
-                            gd::testing::IconImage(32, 8), gd::testing::IconImage(48, 8),
-                            gd::testing::IconImage(32, 32), gd::testing::IconImage(64, 32)};
+    const Bytes images[] = {gd::test::IconImage(16, 4), gd::test::IconImage(32, 4),
+                            gd::test::IconImage(32, 8), gd::test::IconImage(48, 8),
+                            gd::test::IconImage(32, 32), gd::test::IconImage(64, 32)};
     Bytes b;
     b.reserve(kSize + (1 << 20));
     std::mt19937 rng(7);

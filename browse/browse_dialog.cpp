@@ -1,8 +1,8 @@
 #include "browse/browse_dialog.h"
 
-#include "app/ui/handle.h"
-#include "app/ui/modal.h"
-#include "platform/win32/utf16.h"
+#include "ui/handle.h"
+#include "ui/modal.h"
+#include "utf16/utf16.h"
 
 #include <objbase.h>
 

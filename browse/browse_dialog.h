@@ -3,7 +3,7 @@
 // folder to preselect, an optional root, options and two events through which
 // the owner sets the dialog's status line and its OK button.
 
-#include "app/ui/application.h"
+#include "ui/application.h"
 
 #include <windows.h>
 #include <shlobj.h>
@@ -66,8 +66,9 @@ enum class TOKButtonState : std::uint8_t { obsUnchanged, obsEnabled, obsDisabled
 
 class TBrowseDialog;
 
-// Sender: the component; Wnd: the shell dialog; Path: the folder in question;
-// ShowText (in: empty) and OKButtonState (in: obsUnchanged) are the answers.
+// Sender: the dialog object; Wnd: the shell dialog; Path: the folder in
+// question; ShowText (in: empty) and OKButtonState (in: obsUnchanged) are the
+// answers.
 using TBrowseDialogEvent =
     std::function<void(TBrowseDialog& Sender, HWND Wnd, const std::string& Path,
                        std::string& ShowText, TOKButtonState& OKButtonState)>;

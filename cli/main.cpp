@@ -16,7 +16,7 @@
 #include "extract/res_extract.h"
 
 #ifdef _WIN32
-#include "platform/win32/utf16.h"
+#include "utf16/utf16.h"
 #endif
 
 namespace gd::cli {

@@ -3,7 +3,7 @@
 #include <atomic>
 
 #include "cli/terminal.h"
-#include "platform/win32/utf16.h"
+#include "utf16/utf16.h"
 
 namespace gd::cli {
 

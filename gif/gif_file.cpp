@@ -4,7 +4,6 @@
 #include <cstdio>
 #include <string>
 
-#include "gif/framework/cursor.h"
 #include "gif/record_io.h"
 
 namespace gd {
@@ -91,7 +90,6 @@ std::unique_ptr<TExtensionList> TGifFile::ReadExtensions(TStream& stream, std::u
 }
 
 void TGifFile::LoadFromStream(TStream& stream) {
-  const BusyCursor busy;
   stream.SetPosition(0);
   std::size_t last_position = 0;
   ReadHeader(stream);

@@ -9,7 +9,7 @@
 
 #include "extract/errors.h"
 #include "extract/file_system.h"
-#include "platform/win32/utf16.h"
+#include "utf16/utf16.h"
 
 namespace gd {
 

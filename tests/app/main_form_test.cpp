@@ -16,12 +16,11 @@
 #include <string>
 #include <vector>
 
-#include "app/globals.h"
 #include "app/progress_msg.h"
-#include "app/ui/application.h"
-#include "platform/win32/utf16.h"
-#include "tests/app/icon_fixture.h"
+#include "tests/support/dib_fixtures.h"
 #include "tests/win/win_test_util.h"
+#include "ui/application.h"
+#include "utf16/utf16.h"
 
 namespace gd {
 namespace {
@@ -144,7 +143,6 @@ class MainFormTest : public testing::Test {
   }
 
   void TearDown() override {
-    ProgressMsg = nullptr;
     progress_.reset();
     form_.reset();
     App().SetExceptionHandler({});
@@ -156,6 +154,7 @@ class MainFormTest : public testing::Test {
   TMainForm& Open() {
     MainFormSeams seams;
     seams.exe_path = exe_;
+    seams.progress_window = [this] { return progress_.get(); };
     seams.run_open_dialog = [this](TOpenDialog& dlg, HWND) {
       open_dialog_dirs_.push_back(dlg.InitialDir);
       if (open_answer_.empty()) return false;
@@ -172,7 +171,6 @@ class MainFormTest : public testing::Test {
     seams.start_process = [this](const std::string& line) { started_.push_back(line); };
     form_ = std::make_unique<TMainForm>(std::move(seams));
     progress_ = std::make_unique<TProgressMsg>();
-    ProgressMsg = progress_.get();
     form_->Show();
     test::PumpFor(30ms);
     return *form_;
@@ -229,48 +227,28 @@ TEST_F(MainFormTest, WindowIsLaidOutAsDesigned) {
   EXPECT_EQ(mmi.ptMinTrackSize.x, 500);
   EXPECT_EQ(mmi.ptMinTrackSize.y, 260);
 
-  struct Expected {
-    const char* name;
-    int left, top, width, height;
-    const char* text;
-  };
   // Relative to the client area; the group's boxes relative to the group.
-  const Expected controls[] = {
+  const test::ExpectedControl controls[] = {
       {"StaticText1", 18, 18, 46, 16, "保存先："},
-      {"stSaveDir", 12, 36, 497, 19, nullptr},
+      {"stSaveDir", 12, 36, 497, 19},
       {"btnSaveDir", 514, 36, 19, 19, "..."},
       {"btnGetFromFolder", 16, 72, 129, 25, "フォルダから抽出"},
       {"btnGetFromFile", 161, 72, 128, 25, "ファイルから抽出"},
       {"btnHelp", 360, 72, 91, 25, "ヘルプ(&H)"},
-      {"Animate", 480, 66, 48, 50, nullptr},
+      {"Animate", 480, 66, 48, 50},
       {"GroupBox1", 12, 114, 253, 85, "抽出対象外とするもの"},
       {"cbDelBmp", 276, 120, 247, 25, "抽出前に保存先のBmpをすべて削除する(&D)"},
       {"cbOpenFolder", 276, 144, 253, 25, "抽出後にフォルダを開く(&F)"},
   };
-  for (const Expected& e : controls) {
-    const RECT r = test::RectInParent(f.Control(e.name));
-    EXPECT_EQ(r.left, e.left) << e.name;
-    EXPECT_EQ(r.top, e.top) << e.name;
-    EXPECT_EQ(r.right - r.left, e.width) << e.name;
-    EXPECT_EQ(r.bottom - r.top, e.height) << e.name;
-    if (e.text != nullptr) {
-      EXPECT_EQ(test::WindowText(f.Control(e.name)), e.text) << e.name;
-    }
-  }
+  test::ExpectControls(f, controls);
   const RECT group = test::RectInParent(f.Control("GroupBox1"));
-  const Expected boxes[] = {
+  const test::ExpectedControl boxes[] = {
       {"cbNoIcoFile", 12, 24, 109, 19, "アイコンファイル"},
       {"cbNoCurFile", 12, 48, 109, 19, "カーソルファイル"},
       {"cbNoIcoRes", 132, 24, 109, 19, "アイコンリソース"},
       {"cbNoCurRes", 132, 48, 115, 19, "カーソルリソース"},
   };
-  for (const Expected& e : boxes) {
-    const RECT r = test::RectInParent(f.Control(e.name));
-    EXPECT_EQ(r.left - group.left, e.left) << e.name;
-    EXPECT_EQ(r.top - group.top, e.top) << e.name;
-    EXPECT_EQ(r.right - r.left, e.width) << e.name;
-    EXPECT_EQ(test::WindowText(f.Control(e.name)), e.text) << e.name;
-  }
+  test::ExpectControls(f, boxes, {group.left, group.top});
   // The status bar: docked to the bottom, one simple panel.
   const RECT client = ClientRectOf(wnd);
   const RECT status = test::RectInParent(f.Control("StatusBar"));
@@ -369,7 +347,6 @@ TEST_F(MainFormTest, SettingsSurviveUnicodeFolderNamesAndAPositionChange) {
     Click("cbOpenFolder");
     ASSERT_TRUE(CloseWindow());
   }
-  ProgressMsg = nullptr;
   progress_.reset();
   form_.reset();
   TMainForm& f = Open();
@@ -449,7 +426,8 @@ TEST_F(MainFormTest, OptionsBecomeTheEnginesFlags) {
 TEST_F(MainFormTest, FileCommandExtractsOneFileAndReportsTheCount) {
   TMainForm& f = Open();
   const std::string source = root_ + "\\icons\\";
-  WriteBytes(source + "three.ico", test::IconFile({16, 32, 16}));
+  WriteBytes(source + "three.ico",
+             test::IconFile({test::IconImage(16, 4), test::IconImage(32, 4), test::IconImage(16, 4)}));
   WriteText(source + "plain.txt", "nothing here");
   BoxAnswerer boxes;
 
@@ -492,8 +470,8 @@ TEST_F(MainFormTest, FileCommandExtractsOneFileAndReportsTheCount) {
 TEST_F(MainFormTest, FolderCommandAsksAndOnlyYesRuns) {
   TMainForm& f = Open();
   const std::string source = root_ + "\\tree";
-  WriteBytes(source + "\\a\\one.ico", test::IconFile({32}));
-  WriteBytes(source + "\\b\\two.cur", test::IconFile({16, 16}));
+  WriteBytes(source + "\\a\\one.ico", test::IconFile({test::IconImage(32, 4)}));
+  WriteBytes(source + "\\b\\two.cur", test::IconFile({test::IconImage(16, 4), test::IconImage(16, 4)}));
   const std::string save_dir = exe_folder_ + "BmpSave\\";
   BoxAnswerer boxes;
 
@@ -606,7 +584,7 @@ TEST_F(MainFormTest, BrowseDialogIsCentredOnTheScreen) {
 TEST_F(MainFormTest, AFailedRunLeavesTheWindowIdleBeforeTheErrorShows) {
   TMainForm& f = Open();
   const std::string source = root_ + "\\src\\";
-  WriteBytes(source + "x.ico", test::IconFile({16}));
+  WriteBytes(source + "x.ico", test::IconFile({test::IconImage(16, 4)}));
   // A folder in the way of the output file: the write fails.
   fs::create_directories(P(exe_folder_ + "BmpSave\\x-ico-0.bmp"));
   bool idle_when_reported = false;
@@ -637,7 +615,9 @@ LRESULT CALLBACK CloseOnFirstStatus(HWND wnd, UINT msg, WPARAM wp, LPARAM lp, UI
 TEST_F(MainFormTest, ClosingDuringAFolderRunCancelsItAndClosesAfterwards) {
   TMainForm& f = Open();
   const std::string source = root_ + "\\many\\";
-  for (int i = 0; i < 30; ++i) WriteBytes(source + "f" + std::to_string(i) + ".ico", test::IconFile({16}));
+  for (int i = 0; i < 30; ++i) {
+    WriteBytes(source + "f" + std::to_string(i) + ".ico", test::IconFile({test::IconImage(16, 4)}));
+  }
   browse_answer_ = source;
   BoxAnswerer boxes;
   SetWindowSubclass(f.Control("StatusBar"), &CloseOnFirstStatus, 1, reinterpret_cast<DWORD_PTR>(f.Handle()));

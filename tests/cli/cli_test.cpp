@@ -12,10 +12,10 @@
 namespace gd {
 namespace {
 
-using testing::FileNames;
-using testing::IconFile;
-using testing::IconImage;
-using testing::TempDir;
+using test::FileNames;
+using test::IconFile;
+using test::IconImage;
+using test::TempDir;
 
 struct Result {
   int status;

@@ -17,11 +17,11 @@ namespace gd {
 namespace {
 
 using test::Bytes;
-using testing::AppendTo;
-using testing::IhdrData;
-using testing::PngChunk;
-using testing::PngSignature;
-using testing::TinyPng;
+using test::AppendTo;
+using test::IhdrData;
+using test::PngChunk;
+using test::PngSignature;
+using test::TinyPng;
 
 Bytes Cat(std::initializer_list<Bytes> parts) {
   Bytes out;
@@ -172,7 +172,7 @@ class CountingSource final : public ByteSource {
 TEST(CarvePng, LargeChunksAreCheckedInBoundedReads) {
   // About 20 MB of stored (uncompressed) rows in IDAT chunks of 4 MiB.
   const std::uint32_t width = 2560, height = 2700;
-  const Bytes zlib = testing::ZeroRows(width * 3, height, 0);
+  const Bytes zlib = test::ZeroRows(width * 3, height, 0);
   ASSERT_GT(zlib.size(), 20'000'000u);
   Bytes png = PngSignature();
   AppendTo(png, PngChunk("IHDR", IhdrData(width, height)));

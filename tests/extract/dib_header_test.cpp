@@ -7,8 +7,8 @@
 namespace gd {
 namespace {
 
-using testing::HeaderSpec;
-using testing::Info;
+using test::HeaderSpec;
+using test::Info;
 
 struct ScanlineCase {
   std::int32_t width, bits, alignment, bytes;
@@ -56,7 +56,7 @@ TEST(DibSizes, MeasureFromTheHeaderAlone) {
 }
 
 TEST(InfoHeader, RoundTripsThroughItsFortyBytes) {
-  const auto bytes = testing::Header({-7, 123456, 24, 99, 3, 40, 1, 0});
+  const auto bytes = test::Header({-7, 123456, 24, 99, 3, 40, 1, 0});
   const BitmapInfoHeader h = ParseInfoHeader(bytes);
   EXPECT_EQ(h.biWidth, -7);
   EXPECT_EQ(h.biHeight, 123456);

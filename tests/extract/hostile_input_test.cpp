@@ -13,10 +13,10 @@
 namespace gd {
 namespace {
 
-using testing::Bytes;
-using testing::Concat;
-using testing::Header;
-using testing::IconImage;
+using test::Bytes;
+using test::Concat;
+using test::Header;
+using test::IconImage;
 
 struct Row {
   const char* what;

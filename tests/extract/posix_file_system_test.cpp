@@ -9,7 +9,7 @@
 namespace gd {
 namespace {
 
-using testing::TempDir;
+using test::TempDir;
 
 TEST(PosixFileSystem, ReadsFilesByPositionAndRefusesWhatIsNoFile) {
   TempDir tmp;
@@ -58,7 +58,7 @@ TEST(PosixFileSystem, WritesReplacesAndCreatesFolders) {
   const std::string path = tmp / "out.bmp";
   fs->WriteNewFile(path, std::vector<std::uint8_t>(10, 7));
   fs->WriteNewFile(path, std::vector<std::uint8_t>(3, 9));
-  EXPECT_EQ(testing::ReadAll(path), (std::vector<std::uint8_t>{9, 9, 9}));
+  EXPECT_EQ(test::ReadAll(path), (std::vector<std::uint8_t>{9, 9, 9}));
   EXPECT_THROW(fs->WriteNewFile(tmp / "no/such/folder/x.bmp", {}), CreateFileError);
   EXPECT_TRUE(fs->CreateFolders(tmp / "a/b/c"));
   EXPECT_TRUE(std::filesystem::is_directory(tmp / "a/b/c"));

@@ -14,12 +14,12 @@
 namespace gd {
 namespace {
 
-using testing::Bytes;
-using testing::Concat;
-using testing::FileNames;
-using testing::IconFile;
-using testing::IconImage;
-using testing::TempDir;
+using test::Bytes;
+using test::Concat;
+using test::FileNames;
+using test::IconFile;
+using test::IconImage;
+using test::TempDir;
 
 class RecordingHost final : public StatusSink, public ProgressSink, public MessageSink {
  public:
@@ -62,7 +62,7 @@ TEST_F(Runs, WritesEveryImageOfAFileAndReportsTheCount) {
   EXPECT_EQ(FileNames(save_), (std::vector<std::string>{"app-ico-0.bmp", "app-ico-1.bmp"}));
   EXPECT_EQ(host_.counts, (std::vector<int>{1, 2}));
   EXPECT_EQ(host_.statuses, (std::vector<std::string>{src}));
-  EXPECT_EQ(testing::ReadAll(save_ + "app-ico-0.bmp").size(), 54u + 64 + 512);
+  EXPECT_EQ(test::ReadAll(save_ + "app-ico-0.bmp").size(), 54u + 64 + 512);
 
   // A second run finds every name taken and writes nothing.
   EXPECT_EQ(engine_.ExtractFromFiles({src}), 0);

@@ -9,12 +9,12 @@
 namespace gd {
 namespace {
 
-using testing::Bytes;
-using testing::Concat;
-using testing::Header;
-using testing::HeaderSpec;
-using testing::IconImage;
-using testing::Info;
+using test::Bytes;
+using test::Concat;
+using test::Header;
+using test::HeaderSpec;
+using test::IconImage;
+using test::Info;
 
 std::vector<std::size_t> Find(const Bytes& b) { return FindImages(b); }
 
@@ -102,7 +102,7 @@ TEST(Shapes, MaskSizeMustNotBeNegativeEvenWhenTheBitsMatch) {
 
 // A 766-byte icon file with one 32×32 16-colour image whose header is at 22.
 Bytes WorkedExampleIcon(std::uint32_t size_image) {
-  Bytes icon = testing::IconFile({IconImage(32, 4)});
+  Bytes icon = test::IconFile({IconImage(32, 4)});
   EXPECT_EQ(icon.size(), 766u);
   icon[22 + 20] = static_cast<std::uint8_t>(size_image);  // biSizeImage, low bytes
   icon[22 + 21] = static_cast<std::uint8_t>(size_image >> 8);

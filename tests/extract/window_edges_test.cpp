@@ -16,10 +16,10 @@
 namespace gd {
 namespace {
 
-using testing::Bytes;
-using testing::Header;
-using testing::HeaderSpec;
-using testing::IconImage;
+using test::Bytes;
+using test::Header;
+using test::HeaderSpec;
+using test::IconImage;
 
 // The bytes of a file, read only by position as a file on disk would be.
 class PositionalSource final : public ByteSource {
@@ -63,7 +63,7 @@ std::vector<Hit> SearchInMemory(const Bytes& bytes, MeasureRules rules) {
 // files (one PNG cut short), at random even and odd offsets; some files end in
 // a cut-off header.
 Bytes RandomFile(std::mt19937& rng) {
-  static const Bytes png = testing::TinyPng(40, 30);
+  static const Bytes png = test::TinyPng(40, 30);
   static const Bytes gif = test::SimpleGif(2, 2, {0, 1, 2, 3});
   const Bytes parts[] = {
       png,
@@ -114,9 +114,9 @@ TEST(WindowEdges, WindowsFindWhatTheWholeFileInMemoryFinds) {
 TEST(WindowEdges, NamedCrossings) {
   const Bytes icon = IconImage(32, 4);  // 40 + 64 + 512 + 128 bytes
   const Bytes big = IconImage(64, 32);  // 16 KiB of rows
-  const Bytes png = testing::TinyPng(60, 60);
+  const Bytes png = test::TinyPng(60, 60);
   const Bytes rejected = Header({32, 64, 4, 0, 0, 40, 2});
-  const auto at = [](std::size_t gap, const Bytes& part) { return testing::Concat({Bytes(gap, 0xEE), part}); };
+  const auto at = [](std::size_t gap, const Bytes& part) { return test::Concat({Bytes(gap, 0xEE), part}); };
   Bytes cut = Header({16, 32, 4});
   cut.resize(30);
   struct Case {
@@ -125,12 +125,12 @@ TEST(WindowEdges, NamedCrossings) {
   };
   const Case cases[] = {
       {"header crossing the first edge", at(110, icon)},
-      {"rows crossing several edges", testing::Concat({icon, icon, icon})},
+      {"rows crossing several edges", test::Concat({icon, icon, icon})},
       {"image larger than a window", at(2, big)},
-      {"rejected candidate crossing an edge, image 40 bytes later", testing::Concat({at(100, rejected), icon})},
-      {"jump ending exactly on an edge", testing::Concat({Bytes(128 - 40, 0xEE), icon, icon})},
-      {"header within 40 bytes of the end", testing::Concat({icon, Bytes(2, 0), cut})},
-      {"PNG at an odd offset across edges, then a header", testing::Concat({at(121, png), Bytes(1, 0), icon})},
+      {"rejected candidate crossing an edge, image 40 bytes later", test::Concat({at(100, rejected), icon})},
+      {"jump ending exactly on an edge", test::Concat({Bytes(128 - 40, 0xEE), icon, icon})},
+      {"header within 40 bytes of the end", test::Concat({icon, Bytes(2, 0), cut})},
+      {"PNG at an odd offset across edges, then a header", test::Concat({at(121, png), Bytes(1, 0), icon})},
   };
   for (const Case& c : cases) {
     for (const MeasureRules rules : {MeasureRules::kStandard, MeasureRules::kEveryImage}) {

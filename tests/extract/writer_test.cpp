@@ -8,9 +8,9 @@
 namespace gd {
 namespace {
 
-using testing::Bytes;
-using testing::Header;
-using testing::HeaderSpec;
+using test::Bytes;
+using test::Header;
+using test::HeaderSpec;
 
 // A source holding one header followed by `body` bytes counting up.
 Bytes Source(const HeaderSpec& spec, std::size_t body) {

@@ -4,7 +4,6 @@
 #include <stdexcept>
 #include <vector>
 
-#include "gif/framework/cursor.h"
 #include "gif/framework/exception.h"
 #include "gif/framework/graphics.h"
 #include "gif/framework/object_list.h"
@@ -61,19 +60,6 @@ TEST(MemoryStream, WriteOverwritesAndGrows) {
   EXPECT_EQ(s.Size(), 4u);
   EXPECT_EQ(s.Memory()[2], 7);
   EXPECT_EQ(s.Memory()[3], 8);
-}
-
-TEST(Cursor, BusyCursorRestoresTheDefaultAlsoOnException) {
-  std::vector<TCursor> seen;
-  CursorHook previous = SetCursorHook([&](TCursor c) { seen.push_back(c); });
-  try {
-    const BusyCursor busy;
-    throw std::runtime_error("x");
-  } catch (const std::runtime_error&) {
-  }
-  SetCursorHook(previous);
-  EXPECT_EQ(seen, (std::vector<TCursor>{TCursor::crHourGlass, TCursor::crDefault}));
-  SetScreenCursor(TCursor::crHourGlass);  // no hook: nothing happens
 }
 
 class FakeGraphic : public TBitmap {

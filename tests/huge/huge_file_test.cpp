@@ -22,21 +22,21 @@ class NullHost final : public StatusSink, public ProgressSink, public MessageSin
   void ShowMessage(const std::string& text) override { ADD_FAILURE() << text; }
 };
 
-void WriteAt(int fd, std::uint64_t offset, const testing::Bytes& bytes) {
+void WriteAt(int fd, std::uint64_t offset, const test::Bytes& bytes) {
   ASSERT_EQ(::pwrite(fd, bytes.data(), bytes.size(), static_cast<off_t>(offset)),
             static_cast<ssize_t>(bytes.size()));
 }
 
 TEST(HugeFile, ImagesAnywhereInAFileFarLargerThanMemoryAreFound) {
-  testing::TempDir tmp;
+  test::TempDir tmp;
   const std::string save = tmp.MakeFolder("save");
   const std::string src = tmp / "huge.bin";
   constexpr std::uint64_t kTwoGiB = std::uint64_t{1} << 31;
   constexpr std::uint64_t kFar = (std::uint64_t{1} << 32) + 4098;  // even, past 4 GiB
-  const testing::Bytes near_image = testing::IconImage(16, 4, 0x33);
-  const testing::Bytes middle_image = testing::IconImage(48, 32, 0x55);
-  const testing::Bytes far_image = testing::IconImage(32, 8, 0x44);
-  const testing::Bytes last_image = testing::IconImage(16, 1, 0x66);
+  const test::Bytes near_image = test::IconImage(16, 4, 0x33);
+  const test::Bytes middle_image = test::IconImage(48, 32, 0x55);
+  const test::Bytes far_image = test::IconImage(32, 8, 0x44);
+  const test::Bytes last_image = test::IconImage(16, 1, 0x66);
   const std::uint64_t last_at = kFar + 8 * 1024 * 1024;
   {
     const int fd = ::open(src.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
@@ -53,14 +53,14 @@ TEST(HugeFile, ImagesAnywhereInAFileFarLargerThanMemoryAreFound) {
   TResExtract engine(*fs, host, host, host);
   engine.SetSaveDir(save);
   EXPECT_EQ(engine.ExtractFromFiles({src}), 4);
-  EXPECT_EQ(testing::ReadAll(save + "huge-bin-0.bmp").size(), 14u + 40 + 64 + 128);
-  const auto middle_bmp = testing::ReadAll(save + "huge-bin-1.bmp");
+  EXPECT_EQ(test::ReadAll(save + "huge-bin-0.bmp").size(), 14u + 40 + 64 + 128);
+  const auto middle_bmp = test::ReadAll(save + "huge-bin-1.bmp");
   ASSERT_EQ(middle_bmp.size(), 14u + 40 + 48 * 48 * 4);
   EXPECT_EQ(middle_bmp.back(), 0x55);
-  const auto far_bmp = testing::ReadAll(save + "huge-bin-2.bmp");
+  const auto far_bmp = test::ReadAll(save + "huge-bin-2.bmp");
   ASSERT_EQ(far_bmp.size(), 14u + 40 + 1024 + 32 * 32);
   EXPECT_EQ(far_bmp.back(), 0x44);
-  const auto last_bmp = testing::ReadAll(save + "huge-bin-3.bmp");
+  const auto last_bmp = test::ReadAll(save + "huge-bin-3.bmp");
   ASSERT_EQ(last_bmp.size(), 14u + 40 + 8 + 16 * 4);
   EXPECT_EQ(last_bmp.back(), 0x66);
 }

@@ -10,7 +10,7 @@
 #include "base/byte_order.h"
 #include "extract/dib_header.h"
 
-namespace gd::testing {
+namespace gd::test {
 
 using Bytes = std::vector<std::uint8_t>;
 
@@ -90,4 +90,4 @@ inline Bytes Concat(std::initializer_list<Bytes> parts) {
   return out;
 }
 
-}  // namespace gd::testing
+}  // namespace gd::test

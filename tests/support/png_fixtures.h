@@ -9,7 +9,7 @@
 #include <stdexcept>
 #include <vector>
 
-namespace gd::testing {
+namespace gd::test {
 
 using PngBytes = std::vector<std::uint8_t>;
 
@@ -70,4 +70,4 @@ inline PngBytes TinyPng(std::uint32_t width = 3, std::uint32_t height = 2, std::
   return out;
 }
 
-}  // namespace gd::testing
+}  // namespace gd::test

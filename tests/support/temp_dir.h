@@ -9,7 +9,7 @@
 
 #include <gtest/gtest.h>
 
-namespace gd::testing {
+namespace gd::test {
 
 class TempDir {
  public:
@@ -60,4 +60,4 @@ inline std::vector<std::string> FileNames(const std::string& folder) {
   return names;
 }
 
-}  // namespace gd::testing
+}  // namespace gd::test

@@ -1,8 +1,8 @@
 #include "browse/browse_dialog.h"
 
-#include "app/ui/form.h"
-#include "platform/win32/utf16.h"
 #include "tests/win/win_test_util.h"
+#include "ui/form.h"
+#include "utf16/utf16.h"
 
 #include <gtest/gtest.h>
 
@@ -285,14 +285,9 @@ class HookedDialog : public TBrowseDialog {
 };
 
 TEST_F(BrowseDialogTest, DisablesTheProgramsWindowsAndHooksTheMainWindowWhileUp) {
-  FormLayout f;
-  f.caption = "main";
-  f.client_width = 200;
-  f.client_height = 100;
-  Form main(f);
+  const FormLayout f = test::PlainLayout("main", 200, 100);
+  test::OwnerForm main(f);
   Form other(f);
-  App().SetMainWindow(main.Handle());
-  main.Show();
   other.Show();
   HookedDialog dialog;
   bool main_enabled = true;
@@ -317,7 +312,6 @@ TEST_F(BrowseDialogTest, DisablesTheProgramsWindowsAndHooksTheMainWindowWhileUp)
   EXPECT_TRUE(IsWindowEnabled(main.Handle()));
   EXPECT_TRUE(IsWindowEnabled(other.Handle()));
   EXPECT_EQ(GetActiveWindow(), other.Handle()) << "the window active before";
-  App().SetMainWindow(nullptr);
 }
 
 TEST_F(BrowseDialogTest, ExceptionFromAnEventReachesTheDefaultHandler) {

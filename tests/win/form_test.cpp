@@ -1,10 +1,10 @@
-#include "app/ui/form.h"
+#include "ui/form.h"
 
-#include "app/ui/application.h"
-#include "app/ui/busy_cursor.h"
-#include "app/ui/font.h"
-#include "app/ui/message_loop.h"
 #include "tests/win/win_test_util.h"
+#include "ui/application.h"
+#include "ui/busy_cursor.h"
+#include "ui/font.h"
+#include "ui/message_loop.h"
 
 #include <gtest/gtest.h>
 
@@ -76,21 +76,12 @@ TEST_F(FormTest, BuildsWindowAndControlsWithTheirGeometryAndFont) {
             GetSysColorBrush(COLOR_BTNFACE));
   EXPECT_NE(GetClassLongPtrW(wnd, GCLP_HICON), 0) << "the program's own icon";
 
-  const struct {
-    const char* name;
-    LONG left, top, width, height;
-  } rects[] = {
+  const test::ExpectedControl rects[] = {
       {"stSaveDir", 12, 36, 497, 19},   {"btnSaveDir", 514, 36, 19, 19},
       {"GroupBox1", 12, 114, 253, 85},  {"cbNoIcoFile", 24, 138, 109, 19},
       {"cbNoCurRes", 144, 162, 115, 19}, {"cbDelBmp", 276, 120, 247, 25},
   };
-  for (const auto& r : rects) {
-    const RECT got = test::RectInParent(form_.Control(r.name));
-    EXPECT_EQ(got.left, r.left) << r.name;
-    EXPECT_EQ(got.top, r.top) << r.name;
-    EXPECT_EQ(got.right - got.left, r.width) << r.name;
-    EXPECT_EQ(got.bottom - got.top, r.height) << r.name;
-  }
+  test::ExpectControls(form_, rects);
   EXPECT_EQ(form_.Text("stSaveDir"), "C:\\A&B\\");
   EXPECT_TRUE(GetWindowLongPtrW(form_.Control("stSaveDir"), GWL_STYLE) & SS_SUNKEN);
   EXPECT_TRUE(GetWindowLongPtrW(form_.Control("stSaveDir"), GWL_STYLE) & SS_NOPREFIX);
@@ -186,15 +177,33 @@ TEST_F(FormTest, ExceptionInAHandlerReachesTheDefaultHandler) {
   EXPECT_EQ(reports, 1) << "a failed painting still ends, and is not repeated";
 }
 
-TEST_F(FormTest, BusyCursorCoversTheWindowsUntilReset) {
+TEST_F(FormTest, BusyCursorCoversTheWindowsWhileItLives) {
   form_.Show();
-  SetBusyCursor();
-  SendMessageW(form_.Handle(), WM_SETCURSOR, reinterpret_cast<WPARAM>(form_.Handle()),
-               MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
-  EXPECT_EQ(GetCursor(), LoadCursorW(nullptr, IDC_WAIT));
-  SetDefaultCursor();
+  const auto set_cursor = [this] {
+    SendMessageW(form_.Handle(), WM_SETCURSOR, reinterpret_cast<WPARAM>(form_.Handle()),
+                 MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
+  };
+  {
+    const BusyCursor busy;
+    set_cursor();
+    EXPECT_EQ(GetCursor(), LoadCursorW(nullptr, IDC_WAIT));
+    {
+      const BusyCursor nested;
+    }
+    set_cursor();
+    EXPECT_EQ(GetCursor(), LoadCursorW(nullptr, IDC_WAIT)) << "until the outermost one ends";
+  }
   EXPECT_EQ(GetCursor(), LoadCursorW(nullptr, IDC_ARROW));
   EXPECT_FALSE(IsBusyCursor());
+
+  // Also when an exception passes.
+  try {
+    const BusyCursor busy;
+    throw std::runtime_error("load failed");
+  } catch (const std::runtime_error&) {
+  }
+  EXPECT_FALSE(IsBusyCursor());
+  EXPECT_EQ(GetCursor(), LoadCursorW(nullptr, IDC_ARROW));
 }
 
 TEST_F(FormTest, AnimationPlaysTheShellsFindFileClip) {

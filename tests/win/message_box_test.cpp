@@ -1,8 +1,8 @@
-#include "app/ui/message_box.h"
+#include "ui/message_box.h"
 
-#include "app/ui/application.h"
-#include "app/ui/form.h"
 #include "tests/win/win_test_util.h"
+#include "ui/application.h"
+#include "ui/form.h"
 
 #include <gtest/gtest.h>
 
@@ -118,10 +118,7 @@ TEST(MessageBoxes, ConfirmationAnswers) {
 }
 
 TEST(MessageBoxes, ModalForEveryWindowOfTheProgram) {
-  FormLayout f;
-  f.caption = "owner";
-  f.client_width = 100;
-  f.client_height = 50;
+  const FormLayout f = test::PlainLayout("owner", 100, 50);
   Form a(f);
   Form b(f);
   a.Show();

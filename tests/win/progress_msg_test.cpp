@@ -1,7 +1,8 @@
 #include "app/progress_msg.h"
 
-#include "app/ui/application.h"
 #include "tests/win/win_test_util.h"
+#include "ui/application.h"
+#include "ui/placement.h"
 
 #include <gtest/gtest.h>
 
@@ -12,34 +13,29 @@ namespace {
 
 using namespace std::chrono_literals;
 
+// Where the main window stands and how large it is.
 FormLayout MainLike() {
-  FormLayout f;
-  f.caption = kApplicationTitle;
+  FormLayout f = test::PlainLayout("グリマーディグ", 536, 233);
   f.left = 100;
   f.top = 80;
-  f.client_width = 536;
-  f.client_height = 233;
   return f;
 }
 
 class ProgressMsgTest : public testing::Test {
  protected:
   void SetUp() override {
-    main_ = std::make_unique<Form>(MainLike());
-    App().SetMainWindow(main_->Handle());
-    main_->Show();
+    main_ = std::make_unique<test::OwnerForm>(MainLike());
     progress_ = std::make_unique<TProgressMsg>();
   }
   void TearDown() override {
     progress_.reset();
-    App().SetMainWindow(nullptr);
     main_.reset();
     App().ResetTerminated();
   }
   HWND Cancel() const { return progress_->Control("BtnCancel"); }
   std::string Counter() const { return test::WindowText(progress_->Control("lblCounter")); }
 
-  std::unique_ptr<Form> main_;
+  std::unique_ptr<test::OwnerForm> main_;
   std::unique_ptr<TProgressMsg> progress_;
 };
 
@@ -57,17 +53,11 @@ TEST_F(ProgressMsgTest, WindowHasItsFrameTextsAndGeometry) {
   EXPECT_TRUE(GetWindowLongPtrW(wnd, GWL_EXSTYLE) & WS_EX_TOPMOST);
   EXPECT_FALSE(progress_->Visible()) << "hidden until a run starts";
 
-  const RECT label = test::RectInParent(progress_->Control("lblCounter"));
-  EXPECT_EQ(label.left, 48);
-  EXPECT_EQ(label.top, 16);
-  EXPECT_EQ(label.right - label.left, 139);
-  EXPECT_EQ(label.bottom - label.top, 25);
-  const RECT button = test::RectInParent(Cancel());
-  EXPECT_EQ(button.left, 54);
-  EXPECT_EQ(button.top, 46);
-  EXPECT_EQ(button.right - button.left, 80);
-  EXPECT_EQ(button.bottom - button.top, 25);
-  EXPECT_EQ(test::WindowText(Cancel()), "ｷｬﾝｾﾙ");
+  const test::ExpectedControl controls[] = {
+      {"lblCounter", 48, 16, 139, 25},
+      {"BtnCancel", 54, 46, 80, 25, "ｷｬﾝｾﾙ"},
+  };
+  test::ExpectControls(*progress_, controls);
   EXPECT_EQ(Counter(), "アイテム数 ＝ 0");
 }
 

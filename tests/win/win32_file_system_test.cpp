@@ -10,7 +10,7 @@
 #include "extract/errors.h"
 #include "extract/file_system.h"
 #include "extract/res_extract.h"
-#include "platform/win32/utf16.h"
+#include "utf16/utf16.h"
 #include "tests/support/dib_fixtures.h"
 
 namespace gd {
@@ -34,7 +34,7 @@ class ScratchFolder {
   ScratchFolder& operator=(const ScratchFolder&) = delete;
 
   const std::string& path() const { return path_; }
-  std::string Write(const std::string& rel, const testing::Bytes& bytes, DWORD attributes = 0) const {
+  std::string Write(const std::string& rel, const test::Bytes& bytes, DWORD attributes = 0) const {
     const std::string p = path_ + rel;
     fs_->CreateFolders(p.substr(0, p.rfind('\\')));
     fs_->WriteNewFile(p, bytes);
@@ -122,9 +122,9 @@ TEST(Win32FileSystem, ARunOverAFolderWithAttributes) {
   tmp.Write("保存\\hidden.bmp", {1}, FILE_ATTRIBUTE_HIDDEN);
   tmp.Write("保存\\system.bmp", {1}, FILE_ATTRIBUTE_SYSTEM);
   tmp.Write("保存\\readonly.bmp", {1}, FILE_ATTRIBUTE_READONLY);
-  tmp.Write("src\\隠し.ico", testing::IconFile({testing::IconImage(32, 4), testing::IconImage(16, 8)}),
+  tmp.Write("src\\隠し.ico", test::IconFile({test::IconImage(32, 4), test::IconImage(16, 8)}),
             FILE_ATTRIBUTE_HIDDEN);
-  tmp.Write("src\\深い\\tool.exe", testing::IconFile({testing::IconImage(32, 1)}));
+  tmp.Write("src\\深い\\tool.exe", test::IconFile({test::IconImage(32, 1)}));
 
   NullHost host;
   TResExtract engine(*fs, host, host, host);
@@ -150,7 +150,7 @@ TEST(Win32FileSystem, AbsolutePathsAndFailures) {
   ScratchFolder tmp;
   const auto fs = MakeNativeFileSystem();
   EXPECT_EQ(fs->AbsolutePath("C:\\a\\.\\b\\..\\c"), "C:\\a\\c");
-  const testing::Bytes one{1};
+  const test::Bytes one{1};
   EXPECT_THROW(fs->WriteNewFile(tmp.path() + "no\\such\\x.bmp", one), CreateFileError);
   EXPECT_FALSE(fs->ListFolder(tmp.path() + "missing\\"));
 }

@@ -1,12 +1,16 @@
 #include "tests/win/win_test_util.h"
 
-#include "app/ui/handle.h"
-#include "app/ui/message_loop.h"
-#include "platform/win32/utf16.h"
+#include <gtest/gtest.h>
 
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <utility>
+
+#include "ui/application.h"
+#include "ui/handle.h"
+#include "ui/message_loop.h"
+#include "utf16/utf16.h"
 
 namespace gd::test {
 
@@ -89,6 +93,37 @@ RECT RectInParent(HWND child) {
   GetWindowRect(child, &r);
   MapWindowPoints(nullptr, GetParent(child), reinterpret_cast<POINT*>(&r), 2);
   return r;
+}
+
+void ExpectControls(const Form& form, std::span<const ExpectedControl> expected, POINT origin) {
+  for (const ExpectedControl& e : expected) {
+    SCOPED_TRACE(e.name);
+    const RECT r = RectInParent(form.Control(e.name));
+    EXPECT_EQ(r.left - origin.x, e.left);
+    EXPECT_EQ(r.top - origin.y, e.top);
+    EXPECT_EQ(r.right - r.left, e.width);
+    EXPECT_EQ(r.bottom - r.top, e.height);
+    if (e.text != nullptr) {
+      EXPECT_EQ(WindowText(form.Control(e.name)), e.text);
+    }
+  }
+}
+
+FormLayout PlainLayout(std::string caption, int client_width, int client_height) {
+  FormLayout f;
+  f.caption = std::move(caption);
+  f.client_width = client_width;
+  f.client_height = client_height;
+  return f;
+}
+
+OwnerForm::OwnerForm(const FormLayout& layout) : Form(layout) {
+  App().SetMainWindow(Handle());
+  Show();
+}
+
+OwnerForm::~OwnerForm() {
+  if (App().MainWindow() == Handle()) App().SetMainWindow(nullptr);
 }
 
 void PostKey(WORD vk, bool alt) {

@@ -9,10 +9,9 @@
 #include <functional>
 #include <map>
 #include <string>
+#include <utility>
 
 namespace gd {
-
-inline constexpr char kApplicationTitle[] = "グリマーディグ";
 
 // One window message, as offered to a hook; a hook that handles it sets Result.
 struct WindowMessage {
@@ -26,6 +25,10 @@ using MessageHook = std::function<bool(WindowMessage& message)>;
 
 class Application {
  public:
+  // The title of the program's plain and error message boxes.
+  const std::string& Title() const { return title_; }
+  void SetTitle(std::string title) { title_ = std::move(title); }
+
   // The main window is the application's window: owner of dialogs, and the
   // window whose messages are offered to the hooks first.
   HWND MainWindow() const { return main_window_; }
@@ -52,6 +55,7 @@ class Application {
   }
 
  private:
+  std::string title_;
   HWND main_window_ = nullptr;
   bool terminated_ = false;
   int next_hook_ = 1;

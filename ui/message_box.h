@@ -17,9 +17,9 @@ inline constexpr int kResultOk = 1;   // IDOK
 inline constexpr int kResultYes = 6;  // IDYES
 inline constexpr int kResultNo = 7;   // IDNO
 
-// Titled "グリマーディグ", no icon, one button "OK".
+// Titled with the application's title, no icon, one button "OK".
 void ShowMessage(std::string_view text);
-// Titled "グリマーディグ", the error icon, one button "OK".
+// Titled with the application's title, the error icon, one button "OK".
 void ShowErrorMessage(std::string_view text);
 // Titled "確認", the question icon, "はい(&Y)" (default, Enter) and
 // "いいえ(&N)" (Escape and the close box). Returns kResultYes or kResultNo.

@@ -1,4 +1,4 @@
-#include "app/ui/modal.h"
+#include "ui/modal.h"
 
 namespace gd {
 

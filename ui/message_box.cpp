@@ -1,10 +1,11 @@
-#include "app/ui/message_box.h"
+#include "ui/message_box.h"
 
-#include "app/ui/application.h"
-#include "app/ui/font.h"
-#include "app/ui/handle.h"
-#include "app/ui/modal.h"
-#include "platform/win32/utf16.h"
+#include "ui/application.h"
+#include "ui/font.h"
+#include "ui/handle.h"
+#include "ui/modal.h"
+#include "ui/placement.h"
+#include "utf16/utf16.h"
 
 #include <algorithm>
 #include <cstring>
@@ -107,8 +108,8 @@ void LayOut(HWND dlg, const BoxSpec& spec) {
                      static_cast<DWORD>(GetWindowLongPtrW(dlg, GWL_EXSTYLE)));
   const int w = outer.right - outer.left;
   const int h = outer.bottom - outer.top;
-  SetWindowPos(dlg, nullptr, (GetSystemMetrics(SM_CXSCREEN) - w) / 2,
-               (GetSystemMetrics(SM_CYSCREEN) - h) / 2, w, h, SWP_NOZORDER | SWP_NOACTIVATE);
+  const POINT corner = ScreenCenter({w, h});
+  SetWindowPos(dlg, nullptr, corner.x, corner.y, w, h, SWP_NOZORDER | SWP_NOACTIVATE);
   SendMessageW(dlg, DM_SETDEFID, static_cast<WPARAM>(spec.default_id), 0);
   if (focus) SetFocus(focus);
 }
@@ -173,11 +174,11 @@ int Run(const BoxSpec& spec) {
 }  // namespace
 
 void ShowMessage(std::string_view text) {
-  Run({Widen(kApplicationTitle), Widen(text), nullptr, {{IDOK, Widen(kOkButton)}}, IDOK, IDOK});
+  Run({Widen(App().Title()), Widen(text), nullptr, {{IDOK, Widen(kOkButton)}}, IDOK, IDOK});
 }
 
 void ShowErrorMessage(std::string_view text) {
-  Run({Widen(kApplicationTitle), Widen(text), IDI_ERROR, {{IDOK, Widen(kOkButton)}}, IDOK,
+  Run({Widen(App().Title()), Widen(text), IDI_ERROR, {{IDOK, Widen(kOkButton)}}, IDOK,
        IDOK});
 }
 

@@ -3,8 +3,8 @@
 // program's font on every control, the layout's geometry, keyboard order and
 // anchors. Handlers are plain functions bound by control name.
 
-#include "app/ui/handle.h"
-#include "app/ui/layout.h"
+#include "ui/handle.h"
+#include "ui/layout.h"
 
 #include <windows.h>
 
@@ -14,10 +14,6 @@
 #include <vector>
 
 namespace gd {
-
-// Top-left corner that centres a window of outer size `own` over `over`
-// (a screen rectangle); a negative coordinate is raised to 0.
-POINT CenterOver(const RECT& over, SIZE own);
 
 class Form {
  public:

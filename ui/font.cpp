@@ -1,6 +1,6 @@
-#include "app/ui/font.h"
+#include "ui/font.h"
 
-#include "app/ui/handle.h"
+#include "ui/handle.h"
 
 #include <cwchar>
 

@@ -1,9 +1,10 @@
-#include "app/ui/form.h"
+#include "ui/form.h"
 
-#include "app/ui/application.h"
-#include "app/ui/busy_cursor.h"
-#include "app/ui/font.h"
-#include "platform/win32/utf16.h"
+#include "ui/application.h"
+#include "ui/busy_cursor.h"
+#include "ui/font.h"
+#include "ui/placement.h"
+#include "utf16/utf16.h"
 
 #include <commctrl.h>
 
@@ -96,12 +97,6 @@ std::pair<int, int> Anchored(int start, int length, int delta, bool to_start, bo
 
 }  // namespace
 
-POINT CenterOver(const RECT& over, SIZE own) {
-  const LONG left = over.left + (over.right - over.left - own.cx) / 2;
-  const LONG top = over.top + (over.bottom - over.top - own.cy) / 2;
-  return {std::max(left, 0L), std::max(top, 0L)};
-}
-
 Form::Form(const FormLayout& layout, HWND owner) : layout_(layout) {
   static const ATOM atom = RegisterFormClass(&Form::WndProc);
   (void)atom;
@@ -119,8 +114,9 @@ Form::Form(const FormLayout& layout, HWND owner) : layout_(layout) {
   int x = layout.left;
   int y = layout.top;
   if (layout.position == FormPosition::kScreenCenter) {
-    x = (GetSystemMetrics(SM_CXSCREEN) - w) / 2;
-    y = (GetSystemMetrics(SM_CYSCREEN) - h) / 2;
+    const POINT corner = ScreenCenter({w, h});
+    x = corner.x;
+    y = corner.y;
   }
   HWND wnd = CreateWindowExW(ex_style, kFormClass, Widen(layout.caption).c_str(), style, x, y,
                              w, h, owner, nullptr, GetModuleHandleW(nullptr), this);

@@ -1,6 +1,6 @@
-#include "app/ui/application.h"
+#include "ui/application.h"
 
-#include "app/ui/message_box.h"
+#include "ui/message_box.h"
 
 #include <stdexcept>
 #include <vector>

@@ -1,7 +1,7 @@
-#include "app/ui/message_loop.h"
+#include "ui/message_loop.h"
 
-#include "app/ui/application.h"
-#include "app/ui/form.h"
+#include "ui/application.h"
+#include "ui/form.h"
 
 namespace gd {
 

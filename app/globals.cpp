@@ -1,8 +1,0 @@
-#include "app/globals.h"
-
-namespace gd {
-
-TMainForm* MainForm = nullptr;
-TProgressMsg* ProgressMsg = nullptr;
-
-}  // namespace gd

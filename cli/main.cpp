@@ -1,6 +1,5 @@
 // glimmerdig-cli: the extraction engine from the command line.
 
-#include <cstdlib>
 #include <exception>
 #include <new>
 #include <string>
@@ -11,8 +10,12 @@
 #include "cli/terminal_host.h"
 #include "extract/errors.h"
 #include "extract/file_system.h"
+#include "extract/gallery.h"
+#include "extract/image_log.h"
+#include "extract/manifest.h"
 #include "extract/messages.h"
 #include "extract/path_util.h"
+#include "extract/png_encoder.h"
 #include "extract/res_extract.h"
 
 #ifdef _WIN32
@@ -45,9 +48,8 @@ int Run(const std::vector<std::string>& args) {
 
   const std::unique_ptr<FileSystem> fs = MakeNativeFileSystem();
   // Absolute paths, so that the save folder is recognised and skipped in a
-  // walk however either was typed.
-  // A mistyped source is an error before anything is written, so that a
-  // script notices it.
+  // walk however either was typed. A mistyped source is an error before
+  // anything is written, so that a script notices it.
   std::vector<std::string> sources;
   for (const std::string& s : o.sources) {
     sources.push_back(fs->AbsolutePath(s));
@@ -70,28 +72,48 @@ int Run(const std::vector<std::string>& args) {
   engine.SetDeleteFirst(o.delete_first);
   engine.SetExcludeFlags(o.exclude_flags);
   engine.SetFileProgress(&host);
-  if (const char* w = std::getenv("GD_WINDOW")) {
-    WindowReader::Options ro;
-    ro.window_size = std::strtoull(w, nullptr, 10);
-    ro.read_ahead = std::getenv("GD_NOAHEAD") == nullptr;
-    engine.SetReadOptions(ro);
+  engine.SetAllImages(o.all_images);
+  engine.SetUnique(o.unique);
+  const std::unique_ptr<PngEncoder> png = o.png ? MakeNativePngEncoder() : nullptr;
+  if (png) {
+    engine.SetOutputFormat(OutputFormat::kPng);
+    engine.SetPngEncoder(png.get());
   }
+  Manifest manifest;
+  Gallery gallery;
+  ImageLogs logs;
+  if (o.manifest) logs.Add(manifest);
+  if (o.gallery) logs.Add(gallery);
+  engine.SetImageLog(&logs);
   if (!engine.CheckSaveDir()) return kNoSaveDir;
+  const std::string manifest_path = o.manifest ? fs->AbsolutePath(*o.manifest) : std::string();
 
   InstallInterruptHandler();
   int count = 0;
+  std::string failure;
   try {
     count = engine.ExtractFromSources(sources);
   } catch (const std::bad_alloc&) {
-    host.Finish();
-    WriteErr("glimmerdig-cli: " + std::string(OutOfMemoryError().what()) + "\n");
-    return kFailed;
+    failure = OutOfMemoryError().what();
   } catch (const std::exception& e) {
-    host.Finish();
-    WriteErr("glimmerdig-cli: " + std::string(e.what()) + "\n");
-    return kFailed;
+    failure = e.what();
   }
   host.Finish();
+  // The manifest and the gallery list what was written, also when the run
+  // ended early.
+  try {
+    const auto bytes = [](const std::string& text) {
+      return std::span(reinterpret_cast<const std::uint8_t*>(text.data()), text.size());
+    };
+    if (o.manifest) fs->WriteNewFile(manifest_path, bytes(manifest.Csv()));
+    if (o.gallery) fs->WriteNewFile(engine.SaveDir() + "index.html", bytes(gallery.Html()));
+  } catch (const std::exception& e) {
+    if (failure.empty()) failure = e.what();
+  }
+  if (!failure.empty()) {
+    WriteErr("glimmerdig-cli: " + failure + "\n");
+    return kFailed;
+  }
   WriteOut(ResultMessage(count) + "\n");
   return Interrupted() ? kCancelled : kDone;
 }

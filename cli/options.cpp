@@ -45,6 +45,36 @@ ParseResult ParseOptions(const std::vector<std::string>& args) {
       o.save_dir = std::string(a.substr(11));
     } else if (a.starts_with("-o") && a.size() > 2) {
       o.save_dir = std::string(a.substr(2));
+    } else if (a == "--format" || a.starts_with("--format=")) {
+      std::string_view format;
+      if (a == "--format") {
+        if (i + 1 >= args.size()) {
+          r.error = "option --format needs bmp or png";
+          return r;
+        }
+        format = args[++i];
+      } else {
+        format = a.substr(9);
+      }
+      if (format != "bmp" && format != "png") {
+        r.error = "unknown format " + std::string(format) + " (bmp or png)";
+        return r;
+      }
+      o.png = format == "png";
+    } else if (a == "--manifest") {
+      if (i + 1 >= args.size()) {
+        r.error = "option --manifest needs a file";
+        return r;
+      }
+      o.manifest = args[++i];
+    } else if (a.starts_with("--manifest=")) {
+      o.manifest = std::string(a.substr(11));
+    } else if (a == "--all") {
+      o.all_images = true;
+    } else if (a == "--unique") {
+      o.unique = true;
+    } else if (a == "--gallery") {
+      o.gallery = true;
     } else if (a == "-d" || a == "--delete-first") {
       o.delete_first = true;
     } else if (a == "-q" || a == "--quiet") {
@@ -68,6 +98,7 @@ ParseResult ParseOptions(const std::vector<std::string>& args) {
     }
   }
   if (o.save_dir && o.save_dir->empty()) r.error = "the save folder must not be empty";
+  if (o.manifest && o.manifest->empty()) r.error = "the manifest file must not be empty";
   if (!o.help && !o.version && o.sources.empty() && r.error.empty()) r.error = "no source given";
   return r;
 }
@@ -77,23 +108,35 @@ std::string UsageText() {
          "Finds the bitmaps embedded in files (icons, cursors, program resources, any\n"
          "40-byte DIB header with its palette and rows) and writes each as a .bmp file.\n"
          "\n"
-         "SOURCE is one folder (searched with all its sub-folders) or one or more files.\n"
+         "Each SOURCE is a file or a folder (searched with all its sub-folders), handled\n"
+         "in the order given. Images are named <base>-<extension>-<index>.<type>.\n"
          "\n"
          "Options:\n"
-         "  -o, --save-dir DIR  where the bitmaps go (default: BmpSave in the current\n"
+         "  -o, --save-dir DIR  where the images go (default: BmpSave in the current\n"
          "                      folder, created if missing; a given DIR must exist)\n"
          "  -d, --delete-first  delete every .bmp in the save folder before the run\n"
          "      --no-ico-file   skip files whose extension begins with \"ico\"\n"
          "      --no-cur-file   skip files whose extension begins with \"cur\"\n"
          "      --no-ico-res    leave out icon-shaped images\n"
          "      --no-cur-res    leave out cursor-shaped images\n"
+         "      --all           find every image: icons measured as icons whatever\n"
+         "                      their declared size, embedded PNG and GIF files (written\n"
+         "                      as .png and .gif byte for byte), no limit per file\n"
+         "      --format FMT    bmp (the default) or png: bitmaps as PNG with their\n"
+         "                      transparency (alpha bytes or icon mask)\n"
+         "      --unique        write no picture twice in a run (the index still counts)\n"
+         "      --manifest FILE write a CSV row per image written: source, offset, kind,\n"
+         "                      width, height, bits, file, sha256\n"
+         "      --gallery       write index.html into the save folder, showing every\n"
+         "                      image written, grouped by source file\n"
          "  -q, --quiet         no progress line\n"
          "  -h, --help          show this help\n"
          "      --version       show the version\n"
          "\n"
-         "Ctrl-C stops a folder run before its next entry.\n"
-         "Exit status: 0 done, 1 save folder missing, 2 usage error, 3 run failed,\n"
-         "130 cancelled.\n";
+         "Ctrl-C stops a run before its next file, or between the parts of a large\n"
+         "file; a second Ctrl-C stops at once.\n"
+         "Exit status: 0 done, 1 save folder missing, 2 usage error or missing SOURCE,\n"
+         "3 run failed, 130 cancelled.\n";
 }
 
 }  // namespace gd::cli

@@ -6,6 +6,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace gd {
 
@@ -30,6 +31,18 @@ class ImageLog {
   virtual ~ImageLog() = default;
   // Called once per image written, after its file is complete.
   virtual void ImageWritten(const WrittenImage& image) = 0;
+};
+
+// Tells every log added to it.
+class ImageLogs final : public ImageLog {
+ public:
+  void Add(ImageLog& log) { logs_.push_back(&log); }
+  void ImageWritten(const WrittenImage& image) override {
+    for (ImageLog* log : logs_) log->ImageWritten(image);
+  }
+
+ private:
+  std::vector<ImageLog*> logs_;
 };
 
 }  // namespace gd

@@ -2,10 +2,13 @@
 
 #include <new>
 
+#include "base/byte_order.h"
+#include "extract/dib_pixels.h"
 #include "extract/errors.h"
 #include "extract/messages.h"
 #include "extract/path_util.h"
 #include "extract/scanner.h"
+#include "extract/sha256.h"
 #include "extract/writer.h"
 
 namespace gd {
@@ -30,6 +33,17 @@ std::vector<std::uint8_t> ReadRange(ByteSource& source, std::uint64_t offset, st
   }
   if (source.ReadAt(offset, bytes) != bytes.size()) throw ReadError();
   return bytes;
+}
+
+// A picture's identity: its size and its pixels.
+Sha256Digest PictureDigest(const RgbaImage& image) {
+  std::vector<std::uint8_t> bytes;
+  bytes.reserve(8 + image.rgba.size());
+  LeWriter w(bytes);
+  w.U32(image.width);
+  w.U32(image.height);
+  w.Bytes(image.rgba);
+  return Sha256(bytes);
 }
 
 // Sets a flag for as long as it lives, and puts the old value back after.
@@ -59,6 +73,7 @@ bool TResExtract::CheckSaveDir() {
 bool TResExtract::BeginRun() {
   if (!CheckSaveDir()) return false;
   image_count_ = 0;
+  written_pictures_.clear();
   if (delete_first_) DeleteSavedBitmaps(save_dir_);
   return true;
 }
@@ -146,29 +161,49 @@ void TResExtract::ExtractFromFile(const std::string& path) {
 
 void TResExtract::WriteImage(ByteSource& source, const std::string& path, const FoundImage& image,
                              std::size_t index) {
-  std::string_view type = "bmp";
-  if (image.kind == ImageKind::kPng) type = "png";
-  if (image.kind == ImageKind::kGif) type = "gif";
-  // save_dir_ is read afresh: it may change while a folder walk lets the
-  // user interface run.
-  const std::string name = OutputName(save_dir_, path, index, type);
-  if (fs_.FileExists(name)) return;
-
-  WrittenImage written{path, image.offset, image.kind, 0, 0, 0, name, {}};
+  WrittenImage written{path, image.offset, image.kind, 0, 0, 0, {}, {}};
   std::vector<std::uint8_t> bytes;
+  std::optional<RgbaImage> pixels;
+  std::string_view type = "bmp";
   if (image.kind == ImageKind::kDib) {
     const DibLayout& layout = image.dib;
-    bytes = BuildBitmapFile(ReadRange(source, image.offset, BitmapSourceLength(layout)), layout);
-    written.width = layout.written.biWidth;
-    written.height = layout.written.biHeight;
-    written.bits = layout.written.biBitCount;
+    if (format_ == OutputFormat::kPng || unique_) pixels = DecodeDibPixels(source, image.offset, layout);
+    // What has no pixels (no width, wrapped sizes) stays a bitmap file.
+    if (format_ == OutputFormat::kPng && pixels) {
+      type = "png";
+      written.width = pixels->width;
+      written.height = pixels->height;
+      written.bits = 32;
+    } else {
+      written.width = layout.written.biWidth;
+      written.height = layout.written.biHeight;
+      written.bits = layout.written.biBitCount;
+    }
   } else {
-    bytes = ReadRange(source, image.offset, image.length);
+    type = image.kind == ImageKind::kPng ? "png" : "gif";
     written.width = image.carved.width;
     written.height = image.carved.height;
     written.bits = static_cast<int>(image.carved.bits);
   }
-  Store(name, bytes);
+  // save_dir_ is read afresh: it may change while a folder walk lets the
+  // user interface run.
+  written.file = OutputName(save_dir_, path, index, type);
+  if (fs_.FileExists(written.file)) return;
+  // The same picture is written once: known by its pixels where it has them,
+  // by its bytes otherwise (an embedded PNG or GIF, a bitmap without pixels).
+  if (unique_ && pixels && !written_pictures_.insert(PictureDigest(*pixels)).second) return;
+
+  if (image.kind != ImageKind::kDib) {
+    bytes = ReadRange(source, image.offset, image.length);
+  } else if (type == "png") {
+    if (png_encoder_ == nullptr) throw ExtractError("no PNG encoder");
+    bytes = png_encoder_->Encode(*pixels);
+  } else {
+    bytes = BuildBitmapFile(ReadRange(source, image.offset, BitmapSourceLength(image.dib)), image.dib);
+  }
+  if (unique_ && !pixels && !written_pictures_.insert(Sha256(bytes)).second) return;
+
+  Store(written.file, bytes);
   if (image_log_ != nullptr) {
     written.bytes = bytes;
     image_log_->ImageWritten(written);

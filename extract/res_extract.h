@@ -14,6 +14,7 @@
 #include "extract/image_log.h"
 #include "extract/image_search.h"
 #include "extract/png_encoder.h"
+#include "extract/sha256.h"
 #include "extract/window_reader.h"
 
 namespace gd {
@@ -107,6 +108,8 @@ class TResExtract {
   // Inside a folder walk, Cancel is also asked for between the windows of a
   // large file.
   bool poll_between_windows_ = false;
+  // The pictures written in this run, for SetUnique.
+  std::set<Sha256Digest> written_pictures_;
 };
 
 }  // namespace gd

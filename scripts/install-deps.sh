@@ -14,6 +14,8 @@ packages=(
   fp-utils libchm-bin
   # GIF: reference decoders and encoders for comparison, giflib for the benchmark
   libgif-dev giflib-tools python3-pil
+  # PNG output: libpng natively (the Windows build uses the system's codecs)
+  libpng-dev
 )
 
 missing=()

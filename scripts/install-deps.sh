@@ -14,8 +14,10 @@ packages=(
   fp-utils libchm-bin
   # GIF: reference decoders and encoders for comparison, giflib for the benchmark
   libgif-dev giflib-tools python3-pil
-  # PNG output: libpng natively (the Windows build uses the system's codecs)
-  libpng-dev
+  # PNG output: libpng natively (the Windows build uses the system's codecs);
+  # public icon and bitmap files to compare decoded pixels with Pillow's
+  # (besides those in Wine's own libraries)
+  libpng-dev gdk-pixbuf-tests
 )
 
 missing=()

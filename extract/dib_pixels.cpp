@@ -64,7 +64,7 @@ void IndexedRow(const std::uint8_t* in, std::size_t width, const Palette& pal, s
     } else if constexpr (kBits == 4) {
       index = (x & 1) ? in[x >> 1] & 0x0Fu : static_cast<unsigned>(in[x >> 1] >> 4);
     } else {
-      index = (in[x >> 3] >> (7 - (x & 7))) & 1u;
+      index = (static_cast<unsigned>(in[x >> 3]) >> (7 - (x & 7))) & 1u;
     }
     std::memcpy(out + 4 * x, pal[index].data(), 4);
   }

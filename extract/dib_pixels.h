@@ -21,7 +21,8 @@ namespace gd {
 // The pixels of the image whose header begins at header_offset in src, laid
 // out as layout says. nullopt when the layout is no picture or the source
 // ends before the last colour row. A mask cut off by the end of the source is
-// taken as no mask. Throws ReadError when the bytes cannot be read.
+// taken as no mask. Throws ReadError when the bytes cannot be read and
+// OutOfMemoryError when the pixels do not fit in memory.
 std::optional<RgbaImage> DecodeDibPixels(ByteSource& src, std::uint64_t header_offset, const DibLayout& layout);
 
 }  // namespace gd

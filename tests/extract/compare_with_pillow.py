@@ -1,7 +1,10 @@
 #!/usr/bin/python3
 """Decoded bitmap pixels against an independent decoder (Pillow).
 
-usage: compare_with_pillow.py DIB2PNG WORKDIR SOURCE...
+usage: compare_with_pillow.py [--runner CMD] DIB2PNG WORKDIR SOURCE...
+
+--runner runs DIB2PNG through CMD (scripts/wine-run for the Windows build, so
+that the pixels of its PNG encoder are checked too).
 
 Each SOURCE is a file or a folder (its files, not its subfolders). Bitmap files
 (.bmp) and icon files (.ico) are opened by Pillow as they are. In any other
@@ -198,7 +201,7 @@ def first_difference(ours, theirs):
     return None
 
 
-def compare_file(tool, work, path, tally, failures):
+def compare_file(command, work, path, tally, failures):
     data = open(path, "rb").read()
     name = os.path.relpath(path, "/")
     try:
@@ -210,7 +213,7 @@ def compare_file(tool, work, path, tally, failures):
         return
     out = os.path.join(work, os.path.basename(path))
     os.makedirs(out, exist_ok=True)
-    run = subprocess.run([tool, path, out], input="".join("%d\n" % off for off, _ in refs),
+    run = subprocess.run(command + [path, out], input="".join("%d\n" % off for off, _ in refs),
                          capture_output=True, text=True, check=True)
     decoded = dict(line.split(" ", 1) for line in run.stdout.splitlines())
     for off, ref in refs:
@@ -233,11 +236,15 @@ def compare_file(tool, work, path, tally, failures):
 
 
 def main():
-    if len(sys.argv) < 4:
+    args = sys.argv[1:]
+    runner = []
+    if args[:1] == ["--runner"]:
+        runner, args = args[1:2], args[2:]
+    if len(args) < 3:
         sys.exit(__doc__)
-    tool, work = sys.argv[1], sys.argv[2]
+    command, work = runner + [args[0]], args[1]
     files = []
-    for source in sys.argv[3:]:
+    for source in args[2:]:
         if os.path.isdir(source):
             files += sorted(os.path.join(source, n) for n in os.listdir(source)
                             if os.path.isfile(os.path.join(source, n)))
@@ -251,7 +258,7 @@ def main():
     os.makedirs(work, exist_ok=True)
     tally, failures = collections.Counter(), []
     for path in files:
-        compare_file(tool, work, path, tally, failures)
+        compare_file(command, work, path, tally, failures)
     equal = sum(n for kind, n in tally.items() if kind[0].isdigit())
     print("%d files; %d pictures equal to Pillow's:" % (len(files), equal))
     for kind, n in sorted(tally.items()):

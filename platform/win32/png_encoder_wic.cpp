@@ -12,12 +12,11 @@
 #include <cstdio>
 #include <cstring>
 #include <memory>
-#include <new>
-#include <stdexcept>
 #include <vector>
 
 #include "extract/errors.h"
 #include "extract/png_encoder.h"
+#include "platform/png_encode_guard.h"
 
 namespace gd {
 
@@ -65,13 +64,6 @@ void Check(HRESULT hr, const char* step) {
   throw PngEncodeError(detail);
 }
 
-bool IsOpaque(const RgbaImage& image) {
-  for (std::size_t i = 3; i < image.rgba.size(); i += 4) {
-    if (image.rgba[i] != 255) return false;
-  }
-  return true;
-}
-
 // The component takes blue first; an opaque image goes out without alpha.
 void ToBgr(const std::uint8_t* rgba, std::size_t pixels, bool with_alpha, std::uint8_t* out) {
   for (std::size_t i = 0; i < pixels; ++i, rgba += 4) {
@@ -82,7 +74,7 @@ void ToBgr(const std::uint8_t* rgba, std::size_t pixels, bool with_alpha, std::u
   }
 }
 
-std::vector<std::uint8_t> EncodeImage(const RgbaImage& image) {
+std::vector<std::uint8_t> EncodeImage(const RgbaImage& image, bool opaque) {
   ComScope com;
   Check(com.result(), "CoInitializeEx");
   ComPtr<IWICImagingFactory> factory;
@@ -99,7 +91,7 @@ std::vector<std::uint8_t> EncodeImage(const RgbaImage& image) {
   Check(frame->Initialize(options.Get()), "Initialize frame");
   Check(frame->SetSize(image.width, image.height), "SetSize");
 
-  const bool alpha = !IsOpaque(image);
+  const bool alpha = !opaque;
   const GUID wanted = alpha ? GUID_WICPixelFormat32bppBGRA : GUID_WICPixelFormat24bppBGR;
   WICPixelFormatGUID format = wanted;
   Check(frame->SetPixelFormat(&format), "SetPixelFormat");
@@ -136,17 +128,7 @@ std::vector<std::uint8_t> EncodeImage(const RgbaImage& image) {
 class WicEncoder final : public PngEncoder {
  public:
   std::vector<std::uint8_t> Encode(const RgbaImage& image) override {
-    if (image.width == 0 || image.height == 0 ||
-        image.rgba.size() != std::size_t{image.width} * image.height * 4) {
-      throw PngEncodeError("no pixels");
-    }
-    try {
-      return EncodeImage(image);
-    } catch (const std::bad_alloc&) {
-      throw OutOfMemoryError();
-    } catch (const std::length_error&) {
-      throw OutOfMemoryError();
-    }
+    return GuardedEncode(image, [&](bool opaque) { return EncodeImage(image, opaque); });
   }
 };
 

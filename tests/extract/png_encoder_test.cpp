@@ -9,21 +9,12 @@
 #include <cstdint>
 #include <vector>
 
+#include "tests/support/rgba_fixtures.h"
+
 namespace gd {
 namespace {
 
-RgbaImage Pattern(std::uint32_t width, std::uint32_t height, bool with_alpha) {
-  RgbaImage image{width, height, std::vector<std::uint8_t>(std::size_t{width} * height * 4)};
-  for (std::size_t i = 0; i < image.rgba.size(); i += 4) {
-    const auto p = static_cast<std::uint32_t>(i / 4);
-    image.rgba[i] = static_cast<std::uint8_t>(p * 7);
-    image.rgba[i + 1] = static_cast<std::uint8_t>(p * 13 + 5);
-    image.rgba[i + 2] = static_cast<std::uint8_t>(p >> 3);
-    // Every alpha value, and colour kept under full transparency.
-    image.rgba[i + 3] = with_alpha ? static_cast<std::uint8_t>(p * 3) : 255;
-  }
-  return image;
-}
+using testing::RgbaPattern;
 
 RgbaImage DecodePng(const std::vector<std::uint8_t>& file) {
   png_image png{};
@@ -43,10 +34,10 @@ TEST(NativePngEncoder, DecodesBackToTheSamePixels) {
     std::uint8_t colour_type;  // IHDR: 2 RGB, 6 RGBA
   };
   const Case cases[] = {
-      {"one opaque pixel", Pattern(1, 1, false), 2},
-      {"opaque, odd width", Pattern(257, 3, false), 2},
-      {"every alpha value", Pattern(16, 16, true), 6},
-      {"tall and thin with alpha", Pattern(1, 300, true), 6},
+      {"one opaque pixel", RgbaPattern(1, 1, false), 2},
+      {"opaque, odd width", RgbaPattern(257, 3, false), 2},
+      {"every alpha value", RgbaPattern(16, 16, true), 6},
+      {"tall and thin with alpha", RgbaPattern(1, 300, true), 6},
   };
   const auto encoder = MakeNativePngEncoder();
   for (const Case& c : cases) {

@@ -14,24 +14,13 @@
 #include <vector>
 
 #include "extract/png_encoder.h"
+#include "tests/support/rgba_fixtures.h"
 
 namespace gd {
 namespace {
 
 using Microsoft::WRL::ComPtr;
-
-RgbaImage Pattern(std::uint32_t width, std::uint32_t height, bool with_alpha) {
-  RgbaImage image{width, height, std::vector<std::uint8_t>(std::size_t{width} * height * 4)};
-  for (std::size_t i = 0; i < image.rgba.size(); i += 4) {
-    const auto p = static_cast<std::uint32_t>(i / 4);
-    image.rgba[i] = static_cast<std::uint8_t>(p * 7);
-    image.rgba[i + 1] = static_cast<std::uint8_t>(p * 13 + 5);
-    image.rgba[i + 2] = static_cast<std::uint8_t>(p >> 3);
-    // Every alpha value, and colour kept under full transparency.
-    image.rgba[i + 3] = with_alpha ? static_cast<std::uint8_t>(p * 3) : 255;
-  }
-  return image;
-}
+using testing::RgbaPattern;
 
 // Decodes with the imaging component into straight RGBA; the caller's thread
 // has COM.
@@ -87,12 +76,12 @@ void ExpectRoundTrips(const char* what, const RgbaImage& image, std::uint8_t col
 
 TEST(WicPngEncoder, DecodesBackToTheSamePixels) {
   const ComApartment com(COINIT_MULTITHREADED);
-  ExpectRoundTrips("one opaque pixel", Pattern(1, 1, false), 2);
-  ExpectRoundTrips("opaque, odd width", Pattern(257, 3, false), 2);
-  ExpectRoundTrips("every alpha value", Pattern(16, 16, true), 6);
-  ExpectRoundTrips("tall and thin with alpha", Pattern(1, 300, true), 6);
+  ExpectRoundTrips("one opaque pixel", RgbaPattern(1, 1, false), 2);
+  ExpectRoundTrips("opaque, odd width", RgbaPattern(257, 3, false), 2);
+  ExpectRoundTrips("every alpha value", RgbaPattern(16, 16, true), 6);
+  ExpectRoundTrips("tall and thin with alpha", RgbaPattern(1, 300, true), 6);
   // More rows than one batch of the encoder's conversion.
-  ExpectRoundTrips("several batches", Pattern(1024, 2100, true), 6);
+  ExpectRoundTrips("several batches", RgbaPattern(1024, 2100, true), 6);
 }
 
 // A window thread has joined a single-threaded apartment before the encoder
@@ -100,7 +89,7 @@ TEST(WicPngEncoder, DecodesBackToTheSamePixels) {
 TEST(WicPngEncoder, WorksInASingleThreadedApartment) {
   std::thread([] {
     const ComApartment com(COINIT_APARTMENTTHREADED);
-    ExpectRoundTrips("apartment thread", Pattern(5, 4, true), 6);
+    ExpectRoundTrips("apartment thread", RgbaPattern(5, 4, true), 6);
   }).join();
 }
 

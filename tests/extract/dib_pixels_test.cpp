@@ -110,15 +110,18 @@ TEST(DecodeDibPixels, BitCountsShapesAndAlpha) {
   }
 }
 
-// Hands out at most three bytes a call, as a source read through windows may.
+// Hands out at most three bytes a call, as a source read through windows may,
+// and counts the calls.
 class TrickleSource final : public ByteSource {
  public:
   explicit TrickleSource(const Bytes& bytes) : bytes_(bytes) {}
   std::uint64_t Size() const override { return bytes_.size(); }
   std::size_t ReadAt(std::uint64_t offset, std::span<std::uint8_t> out) override {
+    ++reads;
     SpanSource whole(bytes_);
     return whole.ReadAt(offset, out.first(std::min<std::size_t>(out.size(), 3)));
   }
+  int reads = 0;
 
  private:
   const Bytes& bytes_;
@@ -133,6 +136,15 @@ TEST(DecodeDibPixels, ReadsThroughSourcesThatDeliverInPieces) {
   const std::optional<RgbaImage> expected = DecodeDibPixels(whole, 0, layout);
   ASSERT_TRUE(expected.has_value());
   EXPECT_EQ(DecodeDibPixels(trickle, 0, layout), expected);
+}
+
+// Rows the source cannot hold are neither read nor made room for.
+TEST(DecodeDibPixels, AGigabyteClaimedByAFewBytesIsNotRead) {
+  const Bytes src = Concat({Header({0x10000, 0x1000, 32}), Bytes(64, 1)});
+  const DibLayout layout = *MeasureEveryImage(ParseInfoHeader(src));
+  TrickleSource source(src);
+  EXPECT_FALSE(DecodeDibPixels(source, 0, layout).has_value());
+  EXPECT_EQ(source.reads, 0);
 }
 
 TEST(DecodeDibPixels, HeaderOffsetPastTheEndGivesNothing) {

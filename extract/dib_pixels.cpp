@@ -78,7 +78,7 @@ constexpr std::array<std::uint8_t, 32> kFiveBitScale = [] {
 
 void Row16(const std::uint8_t* in, std::size_t width, std::uint8_t* out) {
   for (std::size_t x = 0; x < width; ++x, in += 2, out += 4) {
-    const unsigned v = in[0] | (in[1] << 8);
+    const unsigned v = in[0] | (static_cast<unsigned>(in[1]) << 8);
     out[0] = kFiveBitScale[(v >> 10) & 31];
     out[1] = kFiveBitScale[(v >> 5) & 31];
     out[2] = kFiveBitScale[v & 31];

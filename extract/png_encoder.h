@@ -5,17 +5,26 @@
 
 #include <cstdint>
 #include <memory>
+#include <string>
 #include <vector>
 
+#include "extract/errors.h"
 #include "extract/rgba_image.h"
 
 namespace gd {
 
+// The encoder's own words on what went wrong come after the user's text.
+class PngEncodeError : public ExtractError {
+ public:
+  explicit PngEncodeError(const std::string& detail) : ExtractError("PNG に変換できません（" + detail + "）") {}
+};
+
 class PngEncoder {
  public:
   virtual ~PngEncoder() = default;
-  // The whole PNG file for image (width and height at least 1). Throws
-  // ExtractError when it cannot be encoded.
+  // The whole PNG file for image (width and height at least 1, four bytes a
+  // pixel). Throws PngEncodeError when it cannot be encoded, OutOfMemoryError
+  // when memory runs out.
   virtual std::vector<std::uint8_t> Encode(const RgbaImage& image) = 0;
 };
 

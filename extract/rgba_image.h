@@ -1,6 +1,7 @@
 #pragma once
 // Decoded pixels: 8-bit red, green, blue and alpha, rows top to bottom.
 
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
@@ -12,6 +13,17 @@ struct RgbaImage {
   std::vector<std::uint8_t> rgba;  // width × height × 4 bytes
 
   bool operator==(const RgbaImage&) const = default;
+
+  // At least one pixel, and four bytes for each.
+  bool HasPixels() const {
+    return width != 0 && height != 0 && rgba.size() == std::size_t{width} * height * 4;
+  }
+  bool IsOpaque() const {
+    for (std::size_t i = 3; i < rgba.size(); i += 4) {
+      if (rgba[i] != 255) return false;
+    }
+    return true;
+  }
 };
 
 }  // namespace gd

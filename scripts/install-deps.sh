@@ -20,6 +20,10 @@ packages=(
   libssl-dev
   # the gallery page's test in a real browser (headless)
   chromium
+  # PNG output: libpng natively (the Windows build uses the system's codecs);
+  # public icon and bitmap files to compare decoded pixels with Pillow's
+  # (besides those in Wine's own libraries)
+  libpng-dev gdk-pixbuf-tests
 )
 
 missing=()

@@ -39,4 +39,6 @@ std::string SettingsWriteErrorText(std::string_view settings_path) {
   return std::string(settings_path) + " に書き込めません";
 }
 
+std::string MissingSourceText(std::string_view path) { return std::string(path) + " が見つかりません。"; }
+
 }  // namespace gd

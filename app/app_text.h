@@ -30,5 +30,9 @@ std::string ExplorerCommand(std::string_view save_dir);
 // The help viewer on the .chm beside the executable.
 std::string HelpCommand(std::string_view exe_path);
 std::string SettingsWriteErrorText(std::string_view settings_path);
+// A source handed in from the command line or a drop that is not there.
+std::string MissingSourceText(std::string_view path);
+// Several sources with a folder among them: one folder is one run.
+inline constexpr std::string_view kOneFolderText = "フォルダは一度に一つだけ指定してください。";
 
 }  // namespace gd

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "app/app_text.h"
+#include "app/dropped_files.h"
 #include "app/ini_file.h"
 #include "app/option_boxes.h"
 #include "app/settings.h"
@@ -16,6 +17,7 @@
 #include "ui/message_box.h"
 #include "ui/placement.h"
 #include "ui/process.h"
+#include "utf16/utf16.h"
 
 namespace gd {
 namespace {
@@ -82,6 +84,8 @@ TMainForm::TMainForm(MainFormSeams seams) : Form(MainFormLayout()), seams_(std::
   HWND save_dir = Control("stSaveDir");
   SetWindowLongPtrW(save_dir, GWL_STYLE, GetWindowLongPtrW(save_dir, GWL_STYLE) | SS_PATHELLIPSIS);
   OpenAnimation();
+  AddMenuOptions();
+  AcceptDrops(true);
   SetOnClick("btnGetFromFolder", [this] { actGetFromFolderExecute(); });
   SetOnClick("btnGetFromFile", [this] { actGetFromFileExecute(); });
   SetOnClick("btnHelp", [this] { btnHelpClick(); });
@@ -92,6 +96,7 @@ TMainForm::TMainForm(MainFormSeams seams) : Form(MainFormLayout()), seams_(std::
     BrwsDlgInitialized(sender, wnd, path, show_text, ok_button_state);
   };
   OnClose = [this] { FormClose(); };
+  OnShow = [this] { FormShow(); };
   FormCreate();
 }
 
@@ -110,24 +115,87 @@ void TMainForm::OpenAnimation() {
   }
 }
 
+void TMainForm::AddMenuOptions() {
+  HMENU menu = GetSystemMenu(Handle(), FALSE);
+  AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
+  for (const MenuOption& o : kMenuOptions) {
+    AppendMenuW(menu, MF_STRING | MF_UNCHECKED, o.command, Widen(o.caption).c_str());
+  }
+}
+
+bool TMainForm::MenuOptionChecked(const MenuOption& option) const {
+  return (GetMenuState(GetSystemMenu(Handle(), FALSE), option.command, MF_BYCOMMAND) & MF_CHECKED) != 0;
+}
+
+void TMainForm::SetMenuOptionChecked(const MenuOption& option, bool checked) {
+  CheckMenuItem(GetSystemMenu(Handle(), FALSE), option.command,
+                static_cast<UINT>(MF_BYCOMMAND | (checked ? MF_CHECKED : MF_UNCHECKED)));
+}
+
+void TMainForm::AcceptDrops(bool accept) { DragAcceptFiles(Handle(), accept ? TRUE : FALSE); }
+
+void TMainForm::OpenWhenShown(std::vector<std::string> sources) {
+  start_sources_ = std::move(sources);
+  if (shown_before_ && !start_sources_.empty()) PostMessageW(Handle(), kOpenStartSources, 0, 0);
+}
+
+void TMainForm::FormShow() {
+  if (shown_before_) return;
+  shown_before_ = true;
+  // Posted: the window is drawn before the run or its question comes up.
+  if (!start_sources_.empty()) PostMessageW(Handle(), kOpenStartSources, 0, 0);
+}
+
+LRESULT TMainForm::AsCommand(const std::function<LRESULT()>& command) {
+  LRESULT result = 0;
+  ++in_command_;
+  try {
+    result = command();
+  } catch (...) {
+    App().HandleException(std::current_exception());
+  }
+  --in_command_;
+  // A close asked for during a command is carried out now that it is over.
+  if (close_pending_ && in_command_ == 0) {
+    close_pending_ = false;
+    PostMessageW(Handle(), WM_CLOSE, 0, 0);
+  }
+  return result;
+}
+
 LRESULT TMainForm::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
   switch (msg) {
-    case WM_COMMAND: {
-      LRESULT result = 0;
-      ++in_command_;
-      try {
-        result = Form::HandleMessage(msg, wp, lp);
-      } catch (...) {
-        App().HandleException(std::current_exception());
+    case WM_COMMAND:
+      return AsCommand([&] { return Form::HandleMessage(msg, wp, lp); });
+    case kOpenStartSources:
+      return AsCommand([this] {
+        OpenSources(std::exchange(start_sources_, {}));
+        return LRESULT{0};
+      });
+    case WM_DROPFILES: {
+      std::vector<std::string> paths;
+      {
+        const DropHandle drop(reinterpret_cast<HDROP>(wp));
+        // Refused while a command is on the stack: a run, or a dialog or
+        // question of one.
+        if (in_command_ == 0) paths = DroppedPaths(drop);
       }
-      --in_command_;
-      // A close asked for during a command is carried out now that it is over.
-      if (close_pending_ && in_command_ == 0) {
-        close_pending_ = false;
-        PostMessageW(Handle(), WM_CLOSE, 0, 0);
+      if (!paths.empty()) {
+        AsCommand([&] {
+          OpenSources(paths);
+          return LRESULT{0};
+        });
       }
-      return result;
+      return 0;
     }
+    case WM_SYSCOMMAND:
+      for (const MenuOption& o : kMenuOptions) {
+        if ((wp & 0xFFF0) == o.command) {
+          SetMenuOptionChecked(o, !MenuOptionChecked(o));
+          return 0;
+        }
+      }
+      break;
     case WM_CLOSE:
       if (in_command_ > 0) {
         // The engine may be on the stack: a walk stops before its next entry
@@ -161,6 +229,7 @@ void TMainForm::FormCreate() {
 
   source_dir_ = s.source_dir;
   for (const OptionBox& o : kOptionBoxes) SetChecked(o.box, s.*o.setting);
+  for (const MenuOption& o : kMenuOptions) SetMenuOptionChecked(o, s.*o.setting);
   extractor_->SetSaveDir(s.save_dir);
   SetText("stSaveDir", s.save_dir);
   // The stored position as it is, and whatever the design's height, the
@@ -178,6 +247,7 @@ void TMainForm::FormClose() {
   s.source_dir = source_dir_;
   s.save_dir = extractor_->SaveDir();
   for (const OptionBox& o : kOptionBoxes) s.*o.setting = Checked(o.box);
+  for (const MenuOption& o : kMenuOptions) s.*o.setting = MenuOptionChecked(o);
   IniFile ini(settings_path_);
   // A failure leaves the window open, the engine alive and the close undone.
   WriteSettings(ini, s);
@@ -190,9 +260,7 @@ void TMainForm::actGetFromFileExecute() {
   const bool chosen =
       seams_.run_open_dialog ? seams_.run_open_dialog(open_dialog_, Handle()) : open_dialog_.Execute(Handle());
   if (!chosen) return;
-  source_dir_ = FolderPart(open_dialog_.FileName);
-  const std::vector<std::string> files = open_dialog_.Files;
-  RunExtraction([&] { return extractor_->ExtractFromFiles(files); });
+  ExtractFiles(open_dialog_.Files);
 }
 
 void TMainForm::actGetFromFolderExecute() {
@@ -200,10 +268,47 @@ void TMainForm::actGetFromFolderExecute() {
   browse_dialog_.Caption = "抽出するフォルダを選んでください";
   browse_dialog_.Directory = source_dir_;
   if (!RunBrowseDialog()) return;
-  source_dir_ = AddBackslash(browse_dialog_.Directory);
+  AskAndExtractFolder(browse_dialog_.Directory);
+}
+
+void TMainForm::ExtractFiles(const std::vector<std::string>& files) {
+  source_dir_ = FolderPart(files.front());
+  RunExtraction([&] { return extractor_->ExtractFromFiles(files); });
+}
+
+void TMainForm::AskAndExtractFolder(const std::string& folder) {
+  // Remembered before the question, so also when it is answered No.
+  source_dir_ = AddBackslash(folder);
   if (Confirm(ConfirmFolderText(source_dir_, extractor_->SaveDir())) != kResultYes) return;
-  const std::string folder = source_dir_;
-  RunExtraction([&] { return extractor_->ExtractFromFolder(folder); });
+  const std::string walked = source_dir_;
+  RunExtraction([&] { return extractor_->ExtractFromFolder(walked); });
+}
+
+void TMainForm::OpenSources(const std::vector<std::string>& sources) {
+  if (running_ || sources.empty() || !extractor_) return;
+  std::vector<std::string> files;
+  std::vector<std::string> folders;
+  for (const std::string& source : sources) {
+    const std::string path = fs_->AbsolutePath(source);
+    if (fs_->FolderExists(path)) {
+      folders.push_back(path);
+    } else if (fs_->FileExists(path)) {
+      files.push_back(path);
+    } else {
+      ShowMessage(MissingSourceText(path));
+      return;
+    }
+  }
+  if (folders.size() > 1 || (folders.size() == 1 && !files.empty())) {
+    ShowMessage(std::string(kOneFolderText));
+    return;
+  }
+  if (!extractor_->CheckSaveDir()) return;
+  if (folders.empty()) {
+    ExtractFiles(files);
+  } else {
+    AskAndExtractFolder(folders.front());
+  }
 }
 
 void TMainForm::actSaveDirExecute() {
@@ -222,9 +327,9 @@ void TMainForm::BrwsDlgInitialized(TBrowseDialog& /*Sender*/, HWND Wnd, const st
 }
 
 void TMainForm::RunExtraction(const std::function<int()>& run) {
-  BeginExtraction();
   int count = 0;
   try {
+    BeginExtraction();
     count = run();
   } catch (...) {
     // Idle again before the failure is shown.
@@ -240,6 +345,7 @@ void TMainForm::BeginExtraction() {
   focus_before_run_ = focus != nullptr && IsChild(Handle(), focus) ? focus : nullptr;
   SetEnabled("btnGetFromFolder", false);
   SetEnabled("btnGetFromFile", false);
+  AcceptDrops(false);  // the pointer shows that a drop is refused
   ApplyOptions();
   SendMessageW(Control("Animate"), ACM_PLAY, static_cast<WPARAM>(-1), MAKELPARAM(0, 0xFFFF));
   if (TProgressMsg* progress = ProgressWindow()) progress->Show();
@@ -250,6 +356,7 @@ void TMainForm::LeaveRunningState() {
   if (TProgressMsg* progress = ProgressWindow()) progress->Close();
   SetEnabled("btnGetFromFolder", true);
   SetEnabled("btnGetFromFile", true);
+  AcceptDrops(true);
   // Disabling the pressed button took the focus away; give it back so that
   // the keyboard goes on working.
   if (GetFocus() == nullptr && focus_before_run_ != nullptr && GetActiveWindow() == Handle()) {
@@ -272,6 +379,11 @@ void TMainForm::ApplyOptions() {
       extractor_->SetExcludeFlags(static_cast<std::uint8_t>(extractor_->ExcludeFlags() | o.exclude_bit));
     }
   }
+  extractor_->SetAllImages(MenuOptionChecked(kAllImagesOption));
+  const bool png = MenuOptionChecked(kSaveAsPngOption);
+  if (png && !png_encoder_) png_encoder_ = MakeNativePngEncoder();
+  extractor_->SetPngEncoder(png ? png_encoder_.get() : nullptr);
+  extractor_->SetOutputFormat(png ? OutputFormat::kPng : OutputFormat::kBmp);
 }
 
 void TMainForm::ShowStatus(const std::string& path) {

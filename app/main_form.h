@@ -1,20 +1,24 @@
 #pragma once
 // The program's main window: the save folder, the two extraction commands,
-// help, the six options, the search animation and the status bar. It owns the
-// extraction engine and runs each extraction synchronously inside the command
-// that starts it.
+// help, the six options, the search animation and the status bar, with two
+// more options in its system menu. It owns the extraction engine and runs
+// each extraction synchronously inside the command that starts it. Files and
+// folders also come in from the command line and by drops on the window.
 
 #include <windows.h>
 
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
+#include "app/menu_options.h"
 #include "app/open_dialog.h"
 #include "app/progress_msg.h"
 #include "browse/browse_dialog.h"
 #include "extract/file_system.h"
 #include "extract/host.h"
+#include "extract/png_encoder.h"
 #include "extract/res_extract.h"
 #include "ui/form.h"
 #include "ui/handle.h"
@@ -66,6 +70,13 @@ class TMainForm final : public Form, public StatusSink, public MessageSink {
   void actGetFromFolderExecute();
   void actSaveDirExecute();
   void btnHelpClick();
+  // Sources handed in from outside the two commands (the command line, a
+  // drop): one file runs as the file command's run and one folder as the
+  // folder command's question and run, with no dialog; several files run as
+  // one list in their order. SourceDir follows as the commands set it.
+  void OpenSources(const std::vector<std::string>& sources);
+  // The command line's sources, opened once the window has been shown.
+  void OpenWhenShown(std::vector<std::string> sources);
   void BrwsDlgInitialized(TBrowseDialog& Sender, HWND Wnd, const std::string& Path, std::string& ShowText,
                           TOKButtonState& OKButtonState);
 
@@ -73,6 +84,10 @@ class TMainForm final : public Form, public StatusSink, public MessageSink {
   void BeginExtraction();
   void EndExtraction(int count);
   void ApplyOptions();
+
+  // The two options of the system menu: a check mark each.
+  bool MenuOptionChecked(const MenuOption& option) const;
+  void SetMenuOptionChecked(const MenuOption& option, bool checked);
 
   // The engine's calls.
   void ShowStatus(const std::string& path) override;
@@ -94,13 +109,24 @@ class TMainForm final : public Form, public StatusSink, public MessageSink {
     TMainForm& form_;
   };
 
+  // Posted to itself: the command line's sources, once the window shows.
+  static constexpr UINT kOpenStartSources = WM_APP + 1;
+
   void OpenAnimation();
+  void AddMenuOptions();
+  void FormShow();
   void FormCreate();
   void FormClose();
   // Runs the engine call between BeginExtraction and EndExtraction; when it
   // fails, the window is idle again before the failure is reported.
   void RunExtraction(const std::function<int()>& run);
   void LeaveRunningState();
+  // A command's work: a failure is reported and a close asked for meanwhile
+  // is carried out once no command is left on the stack.
+  LRESULT AsCommand(const std::function<LRESULT()>& command);
+  void ExtractFiles(const std::vector<std::string>& files);
+  void AskAndExtractFolder(const std::string& folder);
+  void AcceptDrops(bool accept);
   bool RunBrowseDialog();
   void StartProcess(const std::string& command_line);
   TProgressMsg* ProgressWindow() const;
@@ -115,6 +141,9 @@ class TMainForm final : public Form, public StatusSink, public MessageSink {
   std::unique_ptr<TResExtract> extractor_;
   TBrowseDialog browse_dialog_;
   TOpenDialog open_dialog_;
+  std::unique_ptr<PngEncoder> png_encoder_;  // made for the first PNG run
+  std::vector<std::string> start_sources_;
+  bool shown_before_ = false;
   HWND focus_before_run_ = nullptr;
   int in_command_ = 0;  // command handlers on the stack, modal dialogs included
   bool running_ = false;

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "extract/path_util.h"
 #include "utf16/utf16.h"
 
 namespace gd {
@@ -12,7 +13,9 @@ bool TOpenDialog::Execute(HWND owner) {
   // Room for long paths; the dialog reports a name that does not fit as an
   // error, which counts as no choice.
   std::wstring buffer(32768, L'\0');
-  const std::wstring name = Widen(FileName);
+  // The name alone: a full path here would take the dialog to its folder
+  // whatever the initial folder says.
+  const std::wstring name = Widen(FileNameOf(FileName));
   std::copy_n(name.begin(), std::min(name.size(), buffer.size() - 1), buffer.begin());
   const std::wstring initial_dir = Widen(InitialDir);
 

@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "app/app_text.h"
+#include "app/command_line.h"
 #include "app/main_form.h"
 #include "app/progress_msg.h"
 #include "gif/gif_bitmap.h"
@@ -36,6 +37,8 @@ int Run() {
   App().SetMainWindow(main_form->Handle());
   progress_msg = std::make_unique<TProgressMsg>();
 
+  // "Send to" and drops on the program's icon name their sources here.
+  main_form->OpenWhenShown(CommandLineSources(GetCommandLineW()));
   main_form->Show();
   RunMessageLoop();
 

@@ -1,6 +1,7 @@
 #include "app/settings.h"
 
 #include "app/app_text.h"
+#include "app/menu_options.h"
 #include "app/option_boxes.h"
 #include "app/profile_values.h"
 
@@ -35,6 +36,7 @@ Settings ReadSettings(ProfileStore& store, const Settings& defaults) {
   s.source_dir = store.ReadString(kDirectry, "Src", defaults.source_dir);
   s.save_dir = store.ReadString(kDirectry, "Dst", defaults.save_dir);
   for (const OptionBox& o : kOptionBoxes) s.*o.setting = ReadBool(store, o.key, defaults.*o.setting);
+  for (const MenuOption& o : kMenuOptions) s.*o.setting = ReadBool(store, o.key, defaults.*o.setting);
   return s;
 }
 
@@ -44,6 +46,7 @@ void WriteSettings(ProfileStore& store, const Settings& s) {
   store.WriteString(kDirectry, "Src", s.source_dir);
   store.WriteString(kDirectry, "Dst", s.save_dir);
   for (const OptionBox& o : kOptionBoxes) store.WriteString(kOption, o.key, FormatProfileBool(s.*o.setting));
+  for (const MenuOption& o : kMenuOptions) store.WriteString(kOption, o.key, FormatProfileBool(s.*o.setting));
 }
 
 }  // namespace gd

@@ -20,6 +20,8 @@ struct Settings {
   bool no_cur_file = false;
   bool no_ico_res = false;
   bool no_cur_res = false;
+  bool all_images = false;
+  bool save_as_png = false;
 };
 
 // One INI file. ReadString yields default_value when the file, the section or
@@ -44,7 +46,7 @@ Settings FirstStartSettings(const std::string& exe_path);
 // Each key that is missing or unreadable keeps the value it has in defaults.
 Settings ReadSettings(ProfileStore& store, const Settings& defaults);
 
-// Writes all ten keys, section by section in the order above, so that a new
+// Writes every key, section by section in the order above, so that a new
 // file lists them in that order. A failing write stops there.
 void WriteSettings(ProfileStore& store, const Settings& settings);
 

@@ -33,6 +33,7 @@ TEST(AppText, MessagesAndCommandLines) {
   EXPECT_EQ(ExplorerCommand("C:\\My Pictures\\"), "Explorer C:\\My Pictures\\");
   EXPECT_EQ(HelpCommand("C:\\Tools\\glimmerdig.exe"), "HH.EXE C:\\Tools\\glimmerdig.chm");
   EXPECT_EQ(SettingsWriteErrorText("C:\\Tools\\glimmerdig.INI"), "C:\\Tools\\glimmerdig.INI に書き込めません");
+  EXPECT_EQ(MissingSourceText("C:\\gone\\x.ico"), "C:\\gone\\x.ico が見つかりません。");
 }
 
 }  // namespace

@@ -6,199 +6,28 @@
 #include <gtest/gtest.h>
 
 #include <commctrl.h>
+#include <commdlg.h>
 
 #include <chrono>
 #include <cstdint>
-#include <deque>
 #include <filesystem>
-#include <fstream>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "app/progress_msg.h"
+#include "extract/path_util.h"
+#include "tests/app/main_form_fixture.h"
 #include "tests/support/dib_fixtures.h"
 #include "tests/win/win_test_util.h"
 #include "ui/application.h"
 #include "utf16/utf16.h"
 
-namespace gd {
+namespace gd::apptest {
 namespace {
 
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
-
-fs::path P(const std::string& utf8) { return fs::path(Widen(utf8)); }
-std::string U(const fs::path& p) { return Narrow(p.wstring()); }
-
-void WriteBytes(const std::string& path, const std::vector<std::uint8_t>& bytes) {
-  fs::create_directories(P(path).parent_path());
-  std::ofstream out(P(path), std::ios::binary);
-  out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-}
-
-void WriteText(const std::string& path, const std::string& text) {
-  WriteBytes(path, std::vector<std::uint8_t>(text.begin(), text.end()));
-}
-
-std::vector<std::uint8_t> ReadBytes(const std::string& path) {
-  std::ifstream in(P(path), std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-// The settings file as text, whichever encoding it has.
-std::string ReadSettingsText(const std::string& path) {
-  const std::vector<std::uint8_t> b = ReadBytes(path);
-  if (b.size() >= 2 && b[0] == 0xFF && b[1] == 0xFE) {
-    std::wstring w;
-    for (std::size_t i = 2; i + 1 < b.size(); i += 2) w.push_back(static_cast<wchar_t>(b[i] | (b[i + 1] << 8)));
-    return Narrow(w);
-  }
-  return {b.begin(), b.end()};
-}
-
-// Answers the program's message boxes as they come up, in whatever modal
-// loop is running, and remembers what they said.
-class BoxAnswerer {
- public:
-  struct Box {
-    std::string title;
-    std::string text;
-  };
-
-  BoxAnswerer() {
-    self_ = this;
-    timer_ = SetTimer(nullptr, 0, 30, &BoxAnswerer::Tick);
-  }
-  ~BoxAnswerer() {
-    KillTimer(nullptr, timer_);
-    self_ = nullptr;
-  }
-  BoxAnswerer(const BoxAnswerer&) = delete;
-  BoxAnswerer& operator=(const BoxAnswerer&) = delete;
-
-  // Answers for the confirmation questions, in order; Yes when none is left.
-  std::deque<bool> answers;
-  std::vector<Box> seen;
-
- private:
-  static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) {
-    if (self_ != nullptr) self_->AnswerActiveBox();
-  }
-
-  void AnswerActiveBox() {
-    HWND box = GetActiveWindow();
-    if (box == nullptr || test::ClassName(box) != "#32770" || box == answered_) return;
-    Box b{test::WindowText(box), {}};
-    HWND yes = nullptr, no = nullptr, ok = nullptr;
-    for (HWND c : test::Children(box)) {
-      const std::string cls = test::ClassName(c);
-      const std::string text = test::WindowText(c);
-      if (_stricmp(cls.c_str(), "Button") == 0) {
-        if (text == "はい(&Y)") yes = c;
-        if (text == "いいえ(&N)") no = c;
-        if (text == "OK") ok = c;
-      } else if (!text.empty()) {
-        b.text = text;
-      }
-    }
-    seen.push_back(b);
-    answered_ = box;
-    if (yes != nullptr && no != nullptr) {
-      const bool answer = answers.empty() ? true : answers.front();
-      if (!answers.empty()) answers.pop_front();
-      PostMessageW(answer ? yes : no, BM_CLICK, 0, 0);
-    } else if (ok != nullptr) {
-      PostMessageW(ok, BM_CLICK, 0, 0);
-    }
-  }
-
-  static inline BoxAnswerer* self_ = nullptr;
-  UINT_PTR timer_ = 0;
-  HWND answered_ = nullptr;
-};
-
-// What the status bar was last told to show in its simple panel. (Wine's
-// status bar does not give the simple text back.)
-LRESULT CALLBACK RecordStatus(HWND wnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR, DWORD_PTR seen) {
-  if (msg == SB_SETTEXTW && LOBYTE(wp) == SB_SIMPLEID) {
-    *reinterpret_cast<std::string*>(seen) = Narrow(reinterpret_cast<const wchar_t*>(lp));
-  }
-  return DefSubclassProc(wnd, msg, wp, lp);
-}
-
-class MainFormTest : public testing::Test {
- protected:
-  void SetUp() override {
-    const auto* info = testing::UnitTest::GetInstance()->current_test_info();
-    wchar_t temp[MAX_PATH];
-    GetTempPathW(MAX_PATH, temp);
-    // A folder name outside any ANSI code page: the settings must survive it.
-    root_ = U(fs::path(temp) / L"gd-app-tests" / (Widen(info->name()) + L"-Ωδ✓"));
-    fs::remove_all(P(root_));
-    exe_folder_ = root_ + "\\prog\\";
-    exe_ = exe_folder_ + "glimmerdig.exe";
-    ini_ = exe_folder_ + "glimmerdig.INI";
-    App().SetExceptionHandler([this](const std::string& text) { errors_.push_back(text); });
-  }
-
-  void TearDown() override {
-    progress_.reset();
-    form_.reset();
-    App().SetExceptionHandler({});
-    test::PumpFor(20ms);
-    std::error_code ec;
-    fs::remove_all(P(root_), ec);
-  }
-
-  TMainForm& Open() {
-    MainFormSeams seams;
-    seams.exe_path = exe_;
-    seams.progress_window = [this] { return progress_.get(); };
-    seams.run_open_dialog = [this](TOpenDialog& dlg, HWND) {
-      open_dialog_dirs_.push_back(dlg.InitialDir);
-      if (open_answer_.empty()) return false;
-      dlg.FileName = open_answer_;
-      dlg.Files = {open_answer_};
-      return true;
-    };
-    seams.run_browse_dialog = [this](TBrowseDialog& dlg) {
-      browse_calls_.push_back({dlg.Caption, dlg.Directory});
-      if (browse_answer_.empty()) return false;
-      dlg.Directory = browse_answer_;
-      return true;
-    };
-    seams.start_process = [this](const std::string& line) { started_.push_back(line); };
-    form_ = std::make_unique<TMainForm>(std::move(seams));
-    progress_ = std::make_unique<TProgressMsg>();
-    form_->Show();
-    test::PumpFor(30ms);
-    return *form_;
-  }
-
-  // Closes the window as the close box does; true when it went away.
-  bool CloseWindow() {
-    SendMessageW(form_->Handle(), WM_CLOSE, 0, 0);
-    test::PumpFor(30ms);
-    return !form_->Visible();
-  }
-
-  bool Checked(const char* name) { return form_->Checked(name); }
-  void Click(const char* name) { SendMessageW(form_->Control(name), BM_CLICK, 0, 0); }
-
-  std::string root_, exe_folder_, exe_, ini_;
-  std::unique_ptr<TMainForm> form_;
-  std::unique_ptr<TProgressMsg> progress_;
-  std::vector<std::string> errors_;
-  std::vector<std::string> open_dialog_dirs_;
-  std::string open_answer_;
-  struct BrowseCall {
-    std::string caption, directory;
-  };
-  std::vector<BrowseCall> browse_calls_;
-  std::string browse_answer_;
-  std::vector<std::string> started_;
-};
 
 RECT ClientRectOf(HWND wnd) {
   RECT r{};
@@ -294,7 +123,8 @@ TEST_F(MainFormTest, FirstStartUsesTheDefaultsAndCloseWritesAllKeys) {
   std::string text = ReadSettingsText(ini_);
   std::erase(text, '\r');
   const std::string expected = "[Window]\nPosX=68\nPosY=128\n[Directry]\nSrc=" + exe_folder_ + "\nDst=" + save_dir +
-                               "\n[Option]\nDelBmp=0\nOpenFolder=1\nNoIcoFile=0\nNoCurFile=0\nNoIcoRes=0\nNoCurRes=0\n";
+                               "\n[Option]\nDelBmp=0\nOpenFolder=1\nNoIcoFile=0\nNoCurFile=0\nNoIcoRes=0\nNoCurRes=0\n"
+                               "AllImages=0\nSaveAsPng=0\n";
   // Blank lines between sections are the profile service's business.
   std::erase(text, '\n');
   std::string flat = expected;
@@ -438,8 +268,7 @@ TEST_F(MainFormTest, FileCommandExtractsOneFileAndReportsTheCount) {
   EXPECT_EQ(f.SourceDir(), exe_folder_);
   EXPECT_TRUE(boxes.seen.empty());
 
-  std::string status;
-  SetWindowSubclass(f.Control("StatusBar"), &RecordStatus, 2, reinterpret_cast<DWORD_PTR>(&status));
+  StatusLog status(f.Control("StatusBar"));
   open_answer_ = source + "three.ico";
   Click("btnGetFromFile");
   EXPECT_EQ(f.SourceDir(), source);
@@ -448,7 +277,7 @@ TEST_F(MainFormTest, FileCommandExtractsOneFileAndReportsTheCount) {
   EXPECT_EQ(boxes.seen[0].text, "3個のビットマップを抽出しました。");
   ASSERT_EQ(started_.size(), 1u);
   EXPECT_EQ(started_[0], "Explorer " + exe_folder_ + "BmpSave\\");
-  EXPECT_EQ(status, source + "three.ico");
+  EXPECT_EQ(status.texts, std::vector<std::string>{source + "three.ico"});
   for (int i = 0; i < 3; ++i) EXPECT_TRUE(fs::exists(P(exe_folder_ + "BmpSave\\three-ico-" + std::to_string(i) + ".bmp")));
   EXPECT_TRUE(IsWindowEnabled(f.Control("btnGetFromFile")));
   EXPECT_TRUE(IsWindowEnabled(f.Control("btnGetFromFolder")));
@@ -461,8 +290,7 @@ TEST_F(MainFormTest, FileCommandExtractsOneFileAndReportsTheCount) {
   ASSERT_EQ(boxes.seen.size(), 2u);
   EXPECT_EQ(boxes.seen[1].text, "ビットマップは見つかりませんでした。");
   EXPECT_EQ(started_.size(), 1u);
-  EXPECT_EQ(status, source + "plain.txt");
-  RemoveWindowSubclass(f.Control("StatusBar"), &RecordStatus, 2);
+  EXPECT_EQ(status.texts.back(), source + "plain.txt");
   // The next dialog starts in the folder of the last file.
   EXPECT_EQ(open_dialog_dirs_.back(), source);
 }
@@ -562,6 +390,63 @@ TEST_F(MainFormTest, OpenDialogStartsInTheFolderAndGivesOneFile) {
   EXPECT_EQ(dlg.FileName, folder + "chosen.dat");
 }
 
+// What the system's open dialog shows when it comes up, read from inside
+// its modal loop; then it is answered with `name` (cancelled when empty).
+struct OpenDialogView {
+  std::string folder;
+  std::string name;
+};
+
+void AnswerOpenDialogLater(OpenDialogView& view, const std::string& name) {
+  test::Later([&view, name] {
+    HWND box = GetActiveWindow();
+    wchar_t folder[MAX_PATH] = {};
+    SendMessageW(box, CDM_GETFOLDERPATH, MAX_PATH, reinterpret_cast<LPARAM>(folder));
+    view.folder = Narrow(folder);
+    HWND name_box = GetDlgItem(box, 0x47C);  // the file name box
+    if (name_box == nullptr) name_box = GetDlgItem(box, 0x480);
+    view.name = test::WindowText(name_box);
+    if (name.empty()) {
+      PostMessageW(box, WM_COMMAND, IDCANCEL, 0);
+    } else {
+      SetWindowTextW(name_box, Widen(name).c_str());
+      PostMessageW(box, WM_COMMAND, IDOK, 0);
+    }
+  }, 500ms);
+}
+
+// A chosen file's full path must not take the next dialog back to its
+// folder once a folder run has moved on elsewhere.
+TEST_F(MainFormTest, FileDialogStartsInTheSourceFolderAfterAFolderRunElsewhere) {
+  real_open_dialog_ = true;
+  TMainForm& f = Open();
+  const std::string first = root_ + "\\first\\";
+  const std::string second = root_ + "\\second";
+  WriteBytes(first + "a.ico", test::IconFile({test::IconImage(16, 4)}));
+  WriteBytes(second + "\\b.ico", test::IconFile({test::IconImage(16, 4)}));
+  BoxAnswerer boxes;
+
+  OpenDialogView view;
+  AnswerOpenDialogLater(view, first + "a.ico");
+  Click("btnGetFromFile");
+  EXPECT_EQ(AddBackslash(view.folder), exe_folder_);
+  EXPECT_EQ(f.SourceDir(), first);
+  ASSERT_EQ(boxes.seen.size(), 1u);
+  EXPECT_EQ(boxes.seen[0].text, "1個のビットマップを抽出しました。");
+
+  // A folder run elsewhere (answered No: the folder is remembered all the same).
+  browse_answer_ = second;
+  boxes.answers = {false};
+  Click("btnGetFromFolder");
+  EXPECT_EQ(f.SourceDir(), second + "\\");
+
+  AnswerOpenDialogLater(view, "");
+  Click("btnGetFromFile");
+  EXPECT_EQ(AddBackslash(view.folder), second + "\\");
+  EXPECT_EQ(view.name, "a.ico");  // the last name is offered again, without its folder
+  EXPECT_EQ(f.SourceDir(), second + "\\");  // cancelled: unchanged
+}
+
 TEST_F(MainFormTest, BrowseDialogIsCentredOnTheScreen) {
   TMainForm& f = Open();
   HWND dlg = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 5, 7, 301, 211, nullptr, nullptr, nullptr, nullptr);
@@ -633,4 +518,4 @@ TEST_F(MainFormTest, ClosingDuringAFolderRunCancelsItAndClosesAfterwards) {
 }
 
 }  // namespace
-}  // namespace gd
+}  // namespace gd::apptest

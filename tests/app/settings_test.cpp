@@ -39,6 +39,8 @@ TEST(Settings, FirstStartDefaults) {
   EXPECT_FALSE(s.del_bmp);
   EXPECT_TRUE(s.open_folder);
   EXPECT_FALSE(s.no_ico_file || s.no_cur_file || s.no_ico_res || s.no_cur_res);
+  EXPECT_FALSE(s.all_images);
+  EXPECT_FALSE(s.save_as_png);
 }
 
 TEST(Settings, ReadAppliesTheValueRulesPerKey) {
@@ -51,6 +53,8 @@ TEST(Settings, ReadAppliesTheValueRulesPerKey) {
   p.values[{"Option", "OpenFolder"}] = "yes";
   p.values[{"Option", "NoIcoFile"}] = "yes";
   p.values[{"Option", "NoCurRes"}] = "-1";
+  p.values[{"Option", "AllImages"}] = "yes";
+  p.values[{"Option", "SaveAsPng"}] = "1";
   Settings defaults = FirstStartSettings("C:\\T\\g.exe");
   defaults.pos_y = 300;  // the window's current top edge is the default
   const Settings s = ReadSettings(p, defaults);
@@ -64,6 +68,8 @@ TEST(Settings, ReadAppliesTheValueRulesPerKey) {
   EXPECT_FALSE(s.no_cur_file);
   EXPECT_FALSE(s.no_ico_res);
   EXPECT_TRUE(s.no_cur_res);
+  EXPECT_FALSE(s.all_images);  // not an integer: the default, off
+  EXPECT_TRUE(s.save_as_png);
 }
 
 TEST(Settings, DstWithoutTrailingBackslashIsKeptAsItIs) {
@@ -72,7 +78,7 @@ TEST(Settings, DstWithoutTrailingBackslashIsKeptAsItIs) {
   EXPECT_EQ(ReadSettings(p, FirstStartSettings("C:\\g.exe")).save_dir, "E:\\out");
 }
 
-TEST(Settings, WritesAllTenKeysInOrderAndReadsThemBack) {
+TEST(Settings, WritesEveryKeyInOrderAndReadsThemBack) {
   Settings s;
   s.pos_x = -8;
   s.pos_y = 640;
@@ -82,12 +88,13 @@ TEST(Settings, WritesAllTenKeysInOrderAndReadsThemBack) {
   s.open_folder = false;
   s.no_cur_file = true;
   s.no_cur_res = true;
+  s.save_as_png = true;
   FakeProfile p;
   WriteSettings(p, s);
   const std::vector<std::string> expected = {
       "Window/PosX=-8",      "Window/PosY=640",      "Directry/Src=C:\\ソース\\", "Directry/Dst=",
       "Option/DelBmp=1",     "Option/OpenFolder=0",  "Option/NoIcoFile=0",       "Option/NoCurFile=1",
-      "Option/NoIcoRes=0",   "Option/NoCurRes=1"};
+      "Option/NoIcoRes=0",   "Option/NoCurRes=1",    "Option/AllImages=0",       "Option/SaveAsPng=1"};
   EXPECT_EQ(p.written, expected);
   const Settings back = ReadSettings(p, FirstStartSettings("C:\\g.exe"));
   EXPECT_EQ(back.pos_x, -8);
@@ -96,6 +103,8 @@ TEST(Settings, WritesAllTenKeysInOrderAndReadsThemBack) {
   EXPECT_TRUE(back.del_bmp);
   EXPECT_FALSE(back.open_folder);
   EXPECT_TRUE(back.no_cur_file && back.no_cur_res);
+  EXPECT_FALSE(back.all_images);
+  EXPECT_TRUE(back.save_as_png);
 }
 
 TEST(Settings, AFailingWriteKeepsTheEarlierKeysAndStops) {

@@ -5,8 +5,11 @@
 #   first start (defaults, BmpSave created) -> folder command -> browse dialog
 #   -> はい -> progress window -> result box -> Explorer on the save folder ->
 #   output compared with the command-line tool's -> options changed, window
-#   dragged, closed -> settings file checked -> started again: position and
-#   options remembered.
+#   dragged, closed -> settings file checked -> started again with a file on
+#   the command line: it runs at once, position and options remembered ->
+#   the system menu's two options switched on with the keyboard -> a folder
+#   run whose PNG output is compared, pixel for pixel, with the command-line
+#   tool's "--all --format png" -> closed with Alt+F4, settings checked.
 # Screenshots (PNG) of the windows are left in WORK/shots.
 #
 # Usage: e2e.sh EXE CHM WINE_RUN WORK [CLI]
@@ -115,11 +118,66 @@ client_click() {  # WINDOW X Y in client pixels
   xdotool mousemove --window "$1" $((border + $2)) $((border + 20 + $3)) click 1
 }
 
-start_program() {
-  "$wine_run" "$prog/glimmerdig.exe" >>"$work/wine.log" 2>&1 &
+# The main window among the windows titled グリマーディグ (a message box has
+# the same title): the one as wide as the main window's client area or wider.
+find_main() {
+  local id w
+  for _ in $(seq 2400); do
+    for id in $(windows '^グリマーディグ$'); do
+      read -r _ _ w _ < <(geometry "$id")
+      [ "$w" -ge 536 ] && { echo "$id"; return 0; }
+    done
+    sleep 0.1
+  done
+  return 1
+}
+
+start_program() {  # [ARGS...] for the program's command line
+  "$wine_run" "$prog/glimmerdig.exe" "$@" >>"$work/wine.log" 2>&1 &
   app_pid=$!
-  main=$(wait_window '^グリマーディグ$' 240) || fail "the main window did not appear"
+  main=$(find_main) || fail "the main window did not appear"
   sleep 1
+}
+
+# The folder command through the real browse dialog: the folder is chosen by
+# typing its path's parts into the tree, then the question is answered はい.
+# Leaves the result box's id in $result.
+folder_run() {  # FOLDER SHOT_PREFIX
+  local folder=$1 prefix=$2
+  client_click "$main" 80 84
+  browse=$(wait_window 'Browse for Folder|フォルダ' 30 "$main") || fail "the browse dialog did not open"
+  sleep 0.5
+  read -r bx by bw bh < <(geometry "$browse")
+  [ "$bx" -eq $(((screen_w - bw) / 2)) ] && [ "$by" -eq $(((screen_h - bh) / 2)) ] ||
+    fail "the browse dialog is at $bx,$by, not centred"
+  shot "${prefix}browse-dialog" "$browse"
+  # Into the tree (its top row), then down the folders by typing their names.
+  xdotool mousemove --window "$browse" 100 95 click 1
+  sleep 0.5
+  IFS=/ read -r -a parts <<<"${folder#/}"
+  for i in "${!parts[@]}"; do
+    xdotool type --delay 50 "${parts[$i]}"
+    sleep 1.2  # the tree's type-ahead starts afresh after a pause
+    if [ "$i" -lt $((${#parts[@]} - 1)) ]; then
+      xdotool key Right
+      sleep 0.4
+    fi
+  done
+  xdotool key Return
+  confirm=$(wait_window '^確認$' 30) || fail "the confirmation question did not appear"
+  sleep 0.5
+  shot "${prefix}confirmation" "$confirm"
+
+  # はい (the default button); the progress window is caught while it shows.
+  (
+    id=$(wait_window '^ただいま処理中です$' 30) && shot "${prefix}progress-window" "$id"
+  ) &
+  watcher=$!
+  xdotool key Return
+  wait "$watcher" || fail "the progress window did not show"
+  result=$(wait_window '^グリマーディグ$' 300 "$main") || fail "no result box"
+  sleep 0.5
+  shot "${prefix}result" "$result"
 }
 
 wait_program_end() {
@@ -157,40 +215,7 @@ shot main-window "$main"
 
 # --- the folder command --------------------------------------------------------
 step "folder command"
-client_click "$main" 80 84
-browse=$(wait_window 'Browse for Folder|フォルダ' 30 "$main") || fail "the browse dialog did not open"
-sleep 0.5
-read -r bx by bw bh < <(geometry "$browse")
-[ "$bx" -eq $(((screen_w - bw) / 2)) ] && [ "$by" -eq $(((screen_h - bh) / 2)) ] ||
-  fail "the browse dialog is at $bx,$by, not centred"
-shot browse-dialog "$browse"
-# Into the tree (its top row), then down the folders by typing their names.
-xdotool mousemove --window "$browse" 100 95 click 1
-sleep 0.5
-IFS=/ read -r -a parts <<<"${src#/}"
-for i in "${!parts[@]}"; do
-  xdotool type --delay 50 "${parts[$i]}"
-  sleep 1.2  # the tree's type-ahead starts afresh after a pause
-  if [ "$i" -lt $((${#parts[@]} - 1)) ]; then
-    xdotool key Right
-    sleep 0.4
-  fi
-done
-xdotool key Return
-confirm=$(wait_window '^確認$' 30) || fail "the confirmation question did not appear"
-sleep 0.5
-shot confirmation "$confirm"
-
-# はい (the default button); the progress window is caught while it shows.
-(
-  id=$(wait_window '^ただいま処理中です$' 30) && shot progress-window "$id"
-) &
-watcher=$!
-xdotool key Return
-wait "$watcher" || fail "the progress window did not show"
-result=$(wait_window '^グリマーディグ$' 120 "$main") || fail "no result box"
-sleep 0.5
-shot result "$result"
+folder_run "$src" ""
 xdotool key Return
 wait_gone "$result" 10 || fail "the result box did not close"
 
@@ -234,7 +259,9 @@ OpenFolder=0
 NoIcoFile=0
 NoCurFile=0
 NoIcoRes=0
-NoCurRes=1"
+NoCurRes=1
+AllImages=0
+SaveAsPng=0"
 got=$(settings)
 [ "$got" = "$expected" ] || fail "settings file:
 $got
@@ -257,20 +284,87 @@ if [ -n "$cli" ]; then
     fail "the program's bitmaps differ from the command-line tool's (see $work/diff.log)"
 fi
 
-# --- second start: all of it remembered ----------------------------------------------
-step "second start"
-start_program
+# --- second start: a file on the command line --------------------------------
+# It runs at once (no dialog) after the window has shown; the options are
+# those remembered, so the old bitmaps are deleted first and Explorer stays
+# shut. The file lies in a folder whose name no ANSI code page holds.
+step "second start with a file on the command line"
+named="$prog/画像 Ωδ✓"
+mkdir -p "$named"
+cp "$src/app.ico" "$named/"
+start_program "$(winpath "$named")app.ico"
 read -r x y w h < <(geometry "$main")
 [ "$x $y" = "$moved" ] || fail "second start at $x,$y, expected $moved"
 [ "$h" -eq 260 ] || fail "second start with height $h"
+result=$(wait_window '^グリマーディグ$' 120 "$main") || fail "no result box after the command-line run"
+sleep 0.5
+shot command-line-result "$result"
+xdotool key Return
+wait_gone "$result" 10 || fail "the result box did not close"
+got=$(cd "$prog/BmpSave" && ls | tr '\n' ' ')
+[ "$got" = "app-ico-0.bmp app-ico-1.bmp app-ico-2.bmp app-ico-3.bmp " ] ||
+  fail "the command-line run left: $got"
 shot main-window-second "$main"
+
+# --- the system menu's options, with the keyboard -------------------------------
+step "system menu options"
+client_click "$main" 152 171  # カーソルリソース off again, as the tool's default
+sleep 0.3
+# Under Wine the system menu also holds Wine's own "About Wine", whose access
+# key A comes first: すべての画像を探す is reached with the arrow keys (the
+# menu opens on its first item; Up wraps to the last), PNG 形式で保存する
+# with its access key P.
+for keys in "Up Up Return" "p"; do
+  xdotool key alt+space
+  sleep 0.7
+  # shellcheck disable=SC2086
+  xdotool key --delay 200 $keys
+  sleep 0.5
+done
+xdotool key alt+space  # open once more to show both checked
+sleep 0.7
+shot system-menu-screen
+read -r x y w h < <(geometry "$main")
+convert "$work/shots/system-menu-screen.png" -crop "$((w + 40))x$((h + 40))+$x+$y" +repage "$work/shots/system-menu.png"
+xdotool key Escape
+sleep 0.5
+
+# --- every image as PNG, against the command-line tool ---------------------------
+step "folder run with every image as PNG"
+folder_run "$src" "png-"
+xdotool key Return
+wait_gone "$result" 10 || fail "the result box did not close"
 client_click "$main" 300 200
 sleep 0.3
 xdotool key alt+F4
 wait_gone "$main" 20 || fail "the main window did not close on Alt+F4"
 wait_program_end
+
+# The command-line tool on the same folder (Wine is free again).
+if [ -n "$cli" ]; then
+  mkdir -p "$work/cli-png"
+  if [[ "$cli" == *.exe ]]; then
+    "$wine_run" "$cli" -q --all --format png -o "$(winpath "$work/cli-png")" "$(winpath "$src")" \
+      >>"$work/wine.log" 2>&1 || fail "the command-line tool failed"
+  else
+    "$cli" -q --all --format png -o "$work/cli-png" "$src" >/dev/null || fail "the command-line tool failed"
+  fi
+  /usr/bin/python3 "$here/same_pictures.py" "$prog/BmpSave" "$work/cli-png" >"$work/pictures.log" 2>&1 ||
+    fail "the program's pictures differ from the command-line tool's (see $work/pictures.log)"
+  step "$(tail -n1 "$work/pictures.log")"
+else
+  count=$(find "$prog/BmpSave" -name '*.png' | wc -l)
+  [ "$count" -gt 0 ] || fail "no PNG written"
+fi
+
+step "settings file after the second start"
+expected=${expected/NoCurRes=1/NoCurRes=0}
+expected=${expected/AllImages=0/AllImages=1}
+expected=${expected/SaveAsPng=0/SaveAsPng=1}
 got=$(settings)
-[ "$got" = "$expected" ] || fail "the options were not read back as written:
-$got"
+[ "$got" = "$expected" ] || fail "settings file after the second start:
+$got
+expected:
+$expected"
 
 step "passed; screenshots in $work/shots"

@@ -397,14 +397,26 @@ struct OpenDialogView {
   std::string name;
 };
 
-void AnswerOpenDialogLater(OpenDialogView& view, const std::string& name) {
-  test::Later([&view, name] {
+// The open dialog's file name box, or null while the active window is not
+// the dialog.
+HWND OpenDialogNameBox(HWND box) {
+  if (box == nullptr || test::ClassName(box) != "#32770") return nullptr;
+  HWND name_box = GetDlgItem(box, 0x47C);  // the file name box
+  return name_box != nullptr ? name_box : GetDlgItem(box, 0x480);
+}
+
+// Waits (a while at most) for the dialog to come up on a busy machine.
+void AnswerOpenDialogLater(OpenDialogView& view, const std::string& name, int tries_left = 100) {
+  test::Later([&view, name, tries_left] {
     HWND box = GetActiveWindow();
+    HWND name_box = OpenDialogNameBox(box);
+    if (name_box == nullptr) {
+      if (tries_left > 0) AnswerOpenDialogLater(view, name, tries_left - 1);
+      return;
+    }
     wchar_t folder[MAX_PATH] = {};
     SendMessageW(box, CDM_GETFOLDERPATH, MAX_PATH, reinterpret_cast<LPARAM>(folder));
     view.folder = Narrow(folder);
-    HWND name_box = GetDlgItem(box, 0x47C);  // the file name box
-    if (name_box == nullptr) name_box = GetDlgItem(box, 0x480);
     view.name = test::WindowText(name_box);
     if (name.empty()) {
       PostMessageW(box, WM_COMMAND, IDCANCEL, 0);
@@ -412,7 +424,7 @@ void AnswerOpenDialogLater(OpenDialogView& view, const std::string& name) {
       SetWindowTextW(name_box, Widen(name).c_str());
       PostMessageW(box, WM_COMMAND, IDOK, 0);
     }
-  }, 500ms);
+  }, 100ms);
 }
 
 // A chosen file's full path must not take the next dialog back to its

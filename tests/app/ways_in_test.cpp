@@ -75,8 +75,11 @@ TEST_F(MainFormTest, CommandLineFolderAsksTheQuestionThenRunsWithNoBrowseDialog)
   WriteBytes(folder + "\\a\\one.ico", test::IconFile({test::IconImage(32, 4)}));
   WriteBytes(folder + "\\b\\two.ico", test::IconFile({test::IconImage(16, 4)}));
   // A relative folder, as typed at a prompt, is taken from the current folder.
-  const fs::path before = fs::current_path();
-  fs::current_path(P(root_));
+  struct CurrentFolder {
+    fs::path before = fs::current_path();
+    explicit CurrentFolder(const fs::path& p) { fs::current_path(p); }
+    ~CurrentFolder() { fs::current_path(before); }
+  } in_root(P(root_));
   struct Case {
     bool yes;
     std::vector<std::string> written;
@@ -98,7 +101,6 @@ TEST_F(MainFormTest, CommandLineFolderAsksTheQuestionThenRunsWithNoBrowseDialog)
     progress_.reset();
     form_.reset();
   }
-  fs::current_path(before);
 }
 
 // A drop as the shell makes it: DROPFILES followed by the wide names, each

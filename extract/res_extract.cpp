@@ -1,5 +1,6 @@
 #include "extract/res_extract.h"
 
+#include <algorithm>
 #include <new>
 
 #include "base/byte_order.h"
@@ -18,6 +19,11 @@ namespace {
 bool IsBitmapFileExtension(std::string_view ext) {
   return StartsWithNoCase(ext, "BMP") || StartsWithNoCase(ext, "DIB");
 }
+
+// Pixels beyond this many stay in a bitmap file: a header found by chance in
+// a memory dump may measure gigabytes, and turning it into RGBA would take
+// four times as much memory again.
+constexpr std::uint64_t kMaxDecodedPixels = std::uint64_t{1} << 26;
 
 // length bytes from offset, or as many as the source holds.
 std::vector<std::uint8_t> ReadRange(ByteSource& source, std::uint64_t offset, std::uint64_t length) {
@@ -167,7 +173,12 @@ void TResExtract::WriteImage(ByteSource& source, const std::string& path, const 
   std::string_view type = "bmp";
   if (image.kind == ImageKind::kDib) {
     const DibLayout& layout = image.dib;
-    if (format_ == OutputFormat::kPng || unique_) pixels = DecodeDibPixels(source, image.offset, layout);
+    const bool decodable = static_cast<std::uint64_t>(std::max(layout.written.biWidth, 0)) *
+                               static_cast<std::uint64_t>(std::max<std::int64_t>(layout.rows, 0)) <=
+                           kMaxDecodedPixels;
+    if ((format_ == OutputFormat::kPng || unique_) && decodable) {
+      pixels = DecodeDibPixels(source, image.offset, layout);
+    }
     // What has no pixels (no width, wrapped sizes) stays a bitmap file.
     if (format_ == OutputFormat::kPng && pixels) {
       type = "png";

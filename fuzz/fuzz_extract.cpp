@@ -15,6 +15,7 @@
 #include "extract/file_system.h"
 #include "extract/host.h"
 #include "extract/image_search.h"
+#include "extract/png_encoder.h"
 #include "extract/res_extract.h"
 #include "extract/scanner.h"
 #include "extract/writer.h"
@@ -86,6 +87,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   engine.SetDeleteFirst(true);
   engine.SetExcludeFlags(static_cast<std::uint8_t>(choice & 0x0C));
   engine.SetAllImages(all_images);
+  static const auto png = gd::MakeNativePngEncoder();
+  engine.SetPngEncoder(png.get());
+  engine.SetOutputFormat((choice & 0x20) ? gd::OutputFormat::kPng : gd::OutputFormat::kBmp);
+  engine.SetUnique((choice & 0x01) != 0);
   engine.SetReadOptions({window, true});
   const int written = engine.ExtractFromFiles({source});
 

@@ -51,10 +51,13 @@ std::unique_ptr<TBigByteArray> TByteArray2D::GetRow(std::int32_t row) const {
   return copy;
 }
 
-void TByteArray2D::SetRow(std::int32_t row, const TBigByteArray& values) {
+void TByteArray2D::SetRow(std::int32_t row, const TBigByteArray& values) { SetRow(row, values.Bytes()); }
+
+void TByteArray2D::SetRow(std::int32_t row, std::span<const std::uint8_t> values) {
   const std::size_t offset = RowOffset(row);
-  if (values.Count() != col_count_) throw Exception("Row doesn't have equal number of elements as Matrix row");
-  if (col_count_ != 0) std::memcpy(data_.Data() + offset, values.Data(), static_cast<std::size_t>(col_count_));
+  if (values.size() != static_cast<std::size_t>(col_count_))
+    throw Exception("Row doesn't have equal number of elements as Matrix row");
+  if (col_count_ != 0) std::memcpy(data_.Data() + offset, values.data(), static_cast<std::size_t>(col_count_));
 }
 
 }  // namespace gd

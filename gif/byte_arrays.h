@@ -69,6 +69,8 @@ class TByteArray2D {
   // Overwrites row (1-based) with values: EIndexOutOfBounds for a bad row
   // first, then the plain Exception when values is not ColCount long.
   void SetRow(std::int32_t row, const TBigByteArray& values);
+  // The same for bytes held elsewhere.
+  void SetRow(std::int32_t row, std::span<const std::uint8_t> values);
   // Read access to row (1-based) without a copy; checked like GetRow.
   std::span<const std::uint8_t> Row(std::int32_t row) const;
 

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "base/byte_order.h"
+#include "gif/lzw_decoder.h"
 #include "gif/record_io.h"
 
 namespace gd {
@@ -101,6 +102,12 @@ void TGifSubImage::LoadFromStream(TStream& stream) {
   Pixels = std::make_unique<TByteArray2D>(Descriptor.Width, Descriptor.Height);
   ReadImageData(stream);
   DecodeImage();
+}
+
+void TGifSubImage::DecodeImage() {
+  CheckLzwCodeSize(CodeSize);
+  ImageData->Reset();  // no data sub-block at all raises here
+  DecodeLzw(ImageData->Bytes(), CodeSize, LzwOutput{*Pixels, Descriptor.Width, Descriptor.Height, Interlaced});
 }
 
 std::array<std::uint8_t, TBitmapInfoHeader::kSize> RecordBytes(const TBitmapInfoHeader& h) {

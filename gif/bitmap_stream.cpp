@@ -70,8 +70,8 @@ void TGifSubImage::SaveToBitmapStream(TMemoryStream& stream) const {
   const std::size_t size = static_cast<std::size_t>(file_size);
   try {
     if (stream.Size() < size) stream.SetSize(size);
-  } catch (const std::bad_alloc&) {
-    throw ENotEnoughMemory();
+  } catch (const EMemoryStreamError&) {
+    throw ENotEnoughMemory();  // the codec reports its own memory error
   }
   std::uint8_t* out = stream.Memory().data();
   std::memcpy(out, head.data(), head.size());

@@ -5,6 +5,9 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <limits>
+#include <new>
+#include <stdexcept>
 
 #include "gif/framework/exception.h"
 
@@ -35,10 +38,21 @@ std::size_t TMemoryStream::Read(std::span<std::uint8_t> buffer) {
   return n;
 }
 
+void TMemoryStream::SetSize(std::size_t size) {
+  try {
+    bytes_.resize(size);
+  } catch (const std::bad_alloc&) {
+    throw EMemoryStreamError();
+  } catch (const std::length_error&) {
+    throw EMemoryStreamError();
+  }
+}
+
 void TMemoryStream::Write(std::span<const std::uint8_t> bytes) {
   if (bytes.empty()) return;
+  if (bytes.size() > std::numeric_limits<std::size_t>::max() - position_) throw EMemoryStreamError();
   const std::size_t end = position_ + bytes.size();
-  if (end > bytes_.size()) bytes_.resize(end);
+  if (end > bytes_.size()) SetSize(end);
   std::memcpy(bytes_.data() + position_, bytes.data(), bytes.size());
   position_ = end;
 }

@@ -21,7 +21,8 @@ class TStream {
   // Copies up to buffer.size() bytes from the position on and advances past
   // them; returns how many came.
   virtual std::size_t Read(std::span<std::uint8_t> buffer) = 0;
-  // Writes all of bytes at the position, growing the stream as needed.
+  // Writes all of bytes at the position, growing the stream as needed; a
+  // memory stream that cannot grow raises EMemoryStreamError.
   virtual void Write(std::span<const std::uint8_t> bytes) = 0;
   virtual std::size_t Size() const = 0;
   virtual std::size_t Position() const = 0;
@@ -44,8 +45,9 @@ class TMemoryStream : public TStream {
   std::size_t Position() const override { return position_; }
   void SetPosition(std::size_t position) override { position_ = position; }
 
-  // Grows or shrinks the stream; new bytes are 0. The position is kept.
-  void SetSize(std::size_t size) { bytes_.resize(size); }
+  // Grows or shrinks the stream; new bytes are 0. The position is kept. A
+  // size that cannot be had raises EMemoryStreamError.
+  void SetSize(std::size_t size);
   std::span<std::uint8_t> Memory() { return bytes_; }
   std::span<const std::uint8_t> Memory() const { return bytes_; }
   void Clear();

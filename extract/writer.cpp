@@ -37,11 +37,10 @@ std::vector<std::uint8_t> BuildBitmapFile(std::span<const std::uint8_t> data, st
     throw OutOfMemoryError();
   }
   LeWriter w(out);
-  w.U16(0x4D42);  // "BM"
-  w.I32(file_size);
-  w.U16(0);
-  w.U16(0);
-  w.I32(off_bits);
+  BitmapFileHeader file_header;
+  file_header.bfSize = static_cast<std::uint32_t>(file_size);
+  file_header.bfOffBits = static_cast<std::uint32_t>(off_bits);
+  w.Bytes(RecordBytes(file_header));
   out.resize(kFileHeaderSize + kInfoHeaderSize);
   StoreInfoHeader(h, std::span(out).subspan(kFileHeaderSize));
   w.Bytes(source.first(copied));

@@ -5,15 +5,14 @@
 #include <cctype>
 #include <filesystem>
 
-#include "base/byte_order.h"
+#include "base/bitmap_file_header.h"
+#include "base/bitmap_info_header.h"
 #include "gif/framework/exception.h"
 
 namespace gd {
 
 namespace {
 
-constexpr std::size_t kFileHeaderSize = 14;
-constexpr std::size_t kInfoHeaderSize = 40;
 
 std::string Lower(std::string_view s) {
   std::string out(s);
@@ -56,20 +55,19 @@ TGraphicClass TBitmap::Class() {
 }
 
 void TBitmap::LoadFromStream(TStream& stream) {
-  std::array<std::uint8_t, kFileHeaderSize + kInfoHeaderSize> head{};
+  std::array<std::uint8_t, BitmapFileHeader::kSize + BitmapInfoHeader::kSize> head{};
   if (stream.Read(head) != head.size()) InvalidBitmap();
-  LeReader r(head);
-  if (r.U8() != 'B' || r.U8() != 'M') InvalidBitmap();
-  const std::uint32_t file_size = r.U32();
-  r.Skip(4);
-  const std::uint32_t off_bits = r.U32();
-  const std::uint32_t info_size = r.U32();
-  const std::int32_t width = r.I32();
-  const std::int32_t height = r.I32();
-  const std::uint16_t planes = r.U16();
-  const std::uint16_t bit_count = r.U16();
-  const std::uint32_t compression = r.U32();
-  if (info_size < kInfoHeaderSize || planes != 1 || compression != 0 || width < 0 ||
+  BitmapFileHeader file_header;
+  RecordFromBytes(head, file_header);
+  const BitmapInfoHeader info = ParseInfoHeader(std::span(head).subspan(BitmapFileHeader::kSize));
+  if (file_header.bfType != BitmapFileHeader::kType) InvalidBitmap();
+  const std::uint32_t file_size = file_header.bfSize;
+  const std::uint32_t off_bits = file_header.bfOffBits;
+  const std::uint32_t info_size = info.biSize;
+  const std::int32_t width = info.biWidth;
+  const std::int32_t height = info.biHeight;
+  const std::uint16_t bit_count = info.biBitCount;
+  if (info_size < BitmapInfoHeader::kSize || info.biPlanes != 1 || info.biCompression != 0 || width < 0 ||
       height == INT32_MIN)
     InvalidBitmap();
   if (bit_count != 1 && bit_count != 4 && bit_count != 8 && bit_count != 24 && bit_count != 32)
@@ -79,7 +77,7 @@ void TBitmap::LoadFromStream(TStream& stream) {
   const std::uint64_t rows = static_cast<std::uint64_t>(height < 0 ? -static_cast<std::int64_t>(height)
                                                                    : static_cast<std::int64_t>(height));
   const std::uint64_t needed = static_cast<std::uint64_t>(off_bits) + row * rows;
-  if (off_bits < kFileHeaderSize + info_size || needed > file_size) InvalidBitmap();
+  if (off_bits < BitmapFileHeader::kSize + info_size || needed > file_size) InvalidBitmap();
   if (file_size - head.size() > stream.Size() - std::min(stream.Size(), stream.Position()))
     InvalidBitmap();
 

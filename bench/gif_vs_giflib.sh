@@ -8,7 +8,8 @@
 #
 #   bench/gif_vs_giflib.sh [RUNS] [GIF ...]
 # RUNS defaults to 7; the GIFs default to the four files of
-# bench/make_pillow_gifs.py, made once under build/bench-data/pillow-gifs.
+# bench/make_pillow_gifs.py, which the build makes once (target pillow_gifs,
+# the files gif_bench uses too).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 runs=${1:-7}
@@ -21,9 +22,8 @@ theirs=$root/build/linux/bench/giflib_gif2bmp
 
 files=("$@")
 if [ ${#files[@]} -eq 0 ]; then
-  data=$root/build/bench-data/pillow-gifs
-  # Debian's python3 carries Pillow; a python3 earlier in PATH may not.
-  /usr/bin/python3 "$root/bench/make_pillow_gifs.py" "$data"
+  cmake --build --preset linux --target pillow_gifs >/dev/null
+  data=$root/build/linux/bench/pillow-gifs
   files=("$data"/photo_3000x2000.gif "$data"/photo_3000x2000_interlaced.gif "$data"/dithered_2400x1600.gif
          "$data"/animation_120x320x240.gif)
 fi

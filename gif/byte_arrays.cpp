@@ -21,9 +21,9 @@ std::int32_t CheckedProduct(std::int32_t a, std::int32_t b) {
 TBigByteArray::TBigByteArray(std::int32_t count) : count_(count) {
   if (count < 0 || static_cast<std::size_t>(count) > MaxGifAllocation()) throw ENotEnoughMemory();
   if (count == 0) return;
-  // calloc: cleared storage, and the pages of a huge, sparsely used matrix
-  // stay untouched until written.
-  data_.reset(static_cast<std::uint8_t*>(std::calloc(static_cast<std::size_t>(count) + kSlack, 1)));
+  // Cleared storage whose pages stay untouched until written.
+  const std::size_t size = static_cast<std::size_t>(count) + kSlack;
+  data_ = std::unique_ptr<std::uint8_t, Free>(static_cast<std::uint8_t*>(AllocateBigBlock(size)), Free{size});
   if (!data_) throw ENotEnoughMemory();
 }
 

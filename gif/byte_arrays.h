@@ -7,6 +7,7 @@
 #include <memory>
 #include <span>
 
+#include "gif/framework/big_block.h"
 #include "gif/framework/exception.h"
 
 namespace gd {
@@ -46,9 +47,10 @@ class TBigByteArray {
  private:
   std::size_t Size() const { return static_cast<std::size_t>(count_); }
   struct Free {
-    void operator()(std::uint8_t* p) const { std::free(p); }
+    std::size_t size;
+    void operator()(std::uint8_t* p) const { FreeBigBlock(p, size); }
   };
-  std::unique_ptr<std::uint8_t, Free> data_;
+  std::unique_ptr<std::uint8_t, Free> data_{nullptr, Free{0}};
   std::int32_t count_ = 0;
 };
 

@@ -14,6 +14,20 @@ void TByteBuffer::AddBlock(std::span<const std::uint8_t> block) {
   ends_.push_back(bytes_.size());
 }
 
+std::size_t TByteBuffer::ReadBlock(TStream& stream, std::size_t length) {
+  const std::size_t at = bytes_.size();
+  bytes_.resize(at + length);
+  const std::size_t got = stream.Read(std::span<std::uint8_t>(bytes_.data() + at, length));
+  bytes_.resize(at + got);
+  ends_.push_back(bytes_.size());
+  return got;
+}
+
+void TByteBuffer::Reserve(std::size_t blocks, std::size_t bytes) {
+  ends_.reserve(ends_.size() + blocks);
+  bytes_.reserve(bytes_.size() + bytes);
+}
+
 std::string TByteBuffer::GetBlock(std::int32_t number) const {
   if (number < 1 || number > BlockCount()) throw EStringListError(number - 1);
   const std::size_t i = static_cast<std::size_t>(number - 1);

@@ -12,8 +12,10 @@
 #include <vector>
 
 #include "base/record_fields.h"
+#include "gif/framework/big_block.h"
 #include "gif/framework/exception.h"
 #include "gif/framework/object_list.h"
+#include "gif/framework/stream.h"
 #include "gif/framework/string_list.h"
 
 namespace gd {
@@ -174,6 +176,12 @@ class TByteBuffer {
  public:
   void AddBlock(std::string_view block);
   void AddBlock(std::span<const std::uint8_t> block);
+  // Reads up to length bytes from stream as the next sub-block, straight
+  // into the buffer; returns how many came.
+  std::size_t ReadBlock(TStream& stream, std::size_t length);
+  // Room for blocks more sub-blocks of bytes bytes in all, so that reading
+  // them moves nothing.
+  void Reserve(std::size_t blocks, std::size_t bytes);
   // A copy of sub-block number (1-based); a missing one raises
   // EStringListError with its 0-based index.
   std::string GetBlock(std::int32_t number) const;
@@ -192,7 +200,7 @@ class TByteBuffer {
   std::span<const std::uint8_t> Bytes() const { return bytes_; }
 
  private:
-  std::vector<std::uint8_t> bytes_;
+  ByteVector bytes_;
   std::vector<std::size_t> ends_;  // end offset of each sub-block in bytes_
   std::int32_t block_index_ = 0;   // 1-based number of the current block, 0 before it
   std::size_t cursor_ = 0;         // offset of the next byte in bytes_

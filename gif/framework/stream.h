@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "gif/framework/big_block.h"
+
 namespace gd {
 
 class TStream {
@@ -37,7 +39,9 @@ class TStream {
 class TMemoryStream : public TStream {
  public:
   TMemoryStream() = default;
-  explicit TMemoryStream(std::vector<std::uint8_t> bytes) : bytes_(std::move(bytes)) {}
+  explicit TMemoryStream(ByteVector bytes) : bytes_(std::move(bytes)) {}
+  explicit TMemoryStream(std::span<const std::uint8_t> bytes) : bytes_(bytes.begin(), bytes.end()) {}
+  explicit TMemoryStream(const std::vector<std::uint8_t>& bytes) : TMemoryStream(std::span(bytes)) {}
 
   std::size_t Read(std::span<std::uint8_t> buffer) override;
   void Write(std::span<const std::uint8_t> bytes) override;
@@ -51,15 +55,21 @@ class TMemoryStream : public TStream {
   std::span<std::uint8_t> Memory() { return bytes_; }
   std::span<const std::uint8_t> Memory() const { return bytes_; }
   void Clear();
+  // Hands over the bytes, leaving the stream empty at position 0.
+  ByteVector Release();
 
   // Whole-file load and save; paths are UTF-8. Failures raise EFOpenError
-  // and EFCreateError.
+  // and EFCreateError (WriteFileBytes below).
   void LoadFromFile(const std::string& path);
   void SaveToFile(const std::string& path) const;
 
  private:
-  std::vector<std::uint8_t> bytes_;
+  ByteVector bytes_;
   std::size_t position_ = 0;
 };
+
+// Writes bytes as the whole file at path (UTF-8), replacing it; a file that
+// cannot be written raises EFCreateError and is removed.
+void WriteFileBytes(const std::string& path, std::span<const std::uint8_t> bytes);
 
 }  // namespace gd

@@ -175,7 +175,7 @@ TEST_F(GifBitmapTest, FailuresLeaveTheBitmapAsItWas) {
   TGifBitmap bitmap;
   TMemoryStream good(test::SimpleGif(2, 1, {1, 2}));
   bitmap.LoadFromStream(good);
-  const Bytes before = bitmap.FileBytes();
+  const Bytes before(bitmap.FileBytes().begin(), bitmap.FileBytes().end());
 
   Bytes no_image = test::Head(1, 1);
   no_image.push_back(0x3B);
@@ -199,7 +199,7 @@ TEST_F(GifBitmapTest, FailuresLeaveTheBitmapAsItWas) {
     } catch (const Exception& e) {
       EXPECT_EQ(e.what(), c.message);
     }
-    EXPECT_EQ(bitmap.FileBytes(), before);
+    EXPECT_EQ(Bytes(bitmap.FileBytes().begin(), bitmap.FileBytes().end()), before);
   }
 }
 

@@ -259,39 +259,59 @@ void Decoder::Run(std::span<const std::uint8_t> data, unsigned code_size) {
     return true;
   };
 
-  // The previous code and its string.
-  unsigned prev = 0;
-  unsigned prev_lm1 = 0;
-  std::uint64_t prev_chunk = 0;
-  std::uint8_t prev_first = 0;
-  // A new entry: the previous string followed by first.
-  auto add_entry = [&](std::uint8_t first) GD_INLINE {
-    const unsigned n = next_free;
-    const unsigned lm1 = prev_lm1 + 1;
-    const unsigned k = lm1 & 7;
-    chunk_[n] = (k != 0 ? prev_chunk : 0) | (static_cast<std::uint64_t>(first) << (8 * k));
-    chunk_prefix_[n] = k != 0 ? chunk_prefix_[prev] : static_cast<std::uint16_t>(prev);
-    lm1_[n] = static_cast<std::uint16_t>(lm1);
-    first_[n] = prev_first;
-    next_free = n + (n < kMaxCodes ? 1 : 0);
+  // The first byte of a code's string: in its chunk when it has only one.
+  auto first_of = [&](unsigned c) GD_INLINE -> std::uint8_t {
+    return lm1_[c] < 8 ? static_cast<std::uint8_t>(chunk_[c]) : first_[c];
+  };
+  // Counts a new entry and applies the width rule. A full table keeps
+  // next_free at 4096: later entries go to the spare slot.
+  auto count_entry = [&](unsigned n) GD_INLINE {
+    next_free = n + 1;
     if (next_free == limit) {
       if (width < kMaxWidth) {
         ++width;
         limit <<= 1;
         mask = limit - 1;
       } else {
-        limit = 0;  // full: no more growth until a clear code
+        next_free = kMaxCodes;
+        limit = kMaxCodes + 1;
       }
     }
+  };
+
+  // The previous code and its string.
+  unsigned prev = 0;
+  unsigned prev_lm1 = 0;
+  std::uint64_t prev_chunk = 0;
+  // A new entry: the previous string followed by first. An entry of up to
+  // eight bytes needs only its chunk and length: its first byte is in the
+  // chunk, and no walk ever follows its chunk prefix.
+  auto add_entry = [&](std::uint8_t first) GD_INLINE {
+    const unsigned n = next_free;
+    const unsigned lm1 = prev_lm1 + 1;
+    const unsigned k = lm1 & 7;
+    chunk_[n] = (k != 0 ? prev_chunk : 0) | (static_cast<std::uint64_t>(first) << (8 * k));
+    lm1_[n] = static_cast<std::uint16_t>(lm1);
+    if (lm1 >= 8) {
+      chunk_prefix_[n] = k != 0 ? chunk_prefix_[prev] : static_cast<std::uint16_t>(prev);
+      first_[n] = first_of(prev);
+    }
+    count_entry(n);
   };
   auto become_prev = [&](unsigned code) GD_INLINE {
     prev = code;
     prev_lm1 = lm1_[code];
     prev_chunk = chunk_[code];
-    prev_first = first_[code];
   };
 
+  // Output: the members are read into locals, which byte stores cannot
+  // alias; only Emit changes where output goes.
   std::uint8_t* dst = start_;
+  const std::uint8_t* fast_end = fast_end_;
+  auto emit = [&](unsigned code) GD_INLINE {
+    dst = Emit(dst, code);
+    fast_end = fast_end_;
+  };
   unsigned code = 0;
   if (!read(code) || code == end) return Finish(dst);
   for (;;) {
@@ -305,7 +325,7 @@ void Decoder::Run(std::span<const std::uint8_t> data, unsigned code_size) {
       if (code == end) BadCode(dst);
     }
     if (code >= next_free) code = 0;
-    dst = Emit(dst, code);
+    emit(code);
     become_prev(code);
 
     // Codes that add entries, until the next clear code.
@@ -317,31 +337,36 @@ void Decoder::Run(std::span<const std::uint8_t> data, unsigned code_size) {
         count |= 56;
         code = static_cast<unsigned>(bits) & mask;
         const unsigned lm1 = lm1_[code];
-        if (lm1 >= 8 || dst >= fast_end_) break;
+        if (lm1 >= 8 || dst >= fast_end) break;
         bits >>= width;
         count -= width;
         const std::uint64_t chunk = chunk_[code];
         Store64(dst, chunk);
         dst += lm1 + 1;
-        const auto first = static_cast<std::uint8_t>(chunk);
-        add_entry(first);
+        if (prev_lm1 < 7) {
+          const unsigned n = next_free;
+          chunk_[n] = prev_chunk | ((chunk & 0xFF) << (8 * (prev_lm1 + 1)));
+          lm1_[n] = static_cast<std::uint16_t>(prev_lm1 + 1);
+          count_entry(n);
+        } else {
+          add_entry(static_cast<std::uint8_t>(chunk));
+        }
         prev = code;
         prev_lm1 = lm1;
         prev_chunk = chunk;
-        prev_first = first;
       }
       // Everything else, one code at a time.
       if (!read(code)) return Finish(dst);
       if (code == clear) break;
       if (code == end) return Finish(dst);
       if (code == next_free && next_free < kMaxCodes) {
-        add_entry(prev_first);  // the string being defined: previous + its own first byte
+        add_entry(first_of(prev));  // the string being defined: previous + its own first byte
       } else if (lm1_[code] == kNoString) {
         BadCode(dst);
       } else {
-        add_entry(first_[code]);
+        add_entry(first_of(code));
       }
-      dst = Emit(dst, code);
+      emit(code);
       become_prev(code);
     }
   }

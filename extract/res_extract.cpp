@@ -153,16 +153,24 @@ void TResExtract::ExtractFromFile(const std::string& path) {
     return !(poll_between_windows_ && progress_.IsCancelled());
   });
   ImageSearch search(reader, RulesFor(all_images_));
-  for (std::size_t index = 0; all_images_ || index < kMaxImagesPerFile; ++index) {
-    const std::optional<FoundImage> image = search.Next();
-    if (!image) break;
-    if (image->kind == ImageKind::kDib) {
-      const BitmapInfoHeader& h = image->dib.source;
-      if ((exclude_flags_ & kNoCurRes) && IsCursorShape(h)) continue;
-      if ((exclude_flags_ & kNoIcoRes) && IsIconShape(h)) continue;
+  const auto written = [this](const WrittenImage& image) { Written(image); };
+  try {
+    for (std::size_t index = 0; all_images_ || index < kMaxImagesPerFile; ++index) {
+      const std::optional<FoundImage> image = search.Next();
+      if (!image) break;
+      if (image->kind == ImageKind::kDib) {
+        const BitmapInfoHeader& h = image->dib.source;
+        if ((exclude_flags_ & kNoCurRes) && IsCursorShape(h)) continue;
+        if ((exclude_flags_ & kNoIcoRes) && IsIconShape(h)) continue;
+      }
+      WriteImage(reader, path, *image, index);
     }
-    WriteImage(reader, path, *image, index);
+  } catch (...) {
+    // The images queued before the failure are written and counted.
+    writes_.FinishQuietly(written);
+    throw;
   }
+  writes_.Finish(written);
 }
 
 void TResExtract::WriteImage(ByteSource& source, const std::string& path, const FoundImage& image,
@@ -214,11 +222,13 @@ void TResExtract::WriteImage(ByteSource& source, const std::string& path, const 
   }
   if (unique_ && !pixels && !written_pictures_.insert(Sha256(bytes)).second) return;
 
-  Store(written.file, bytes);
-  if (image_log_ != nullptr) {
-    written.bytes = bytes;
-    image_log_->ImageWritten(written);
-  }
+  writes_.Submit({std::move(written), std::move(bytes)}, [this](const WrittenImage& done) { Written(done); });
+}
+
+void TResExtract::Written(const WrittenImage& image) {
+  ++image_count_;
+  progress_.SetCount(image_count_);
+  if (image_log_ != nullptr) image_log_->ImageWritten(image);
 }
 
 void TResExtract::Store(const std::string& name, std::span<const std::uint8_t> bytes) {

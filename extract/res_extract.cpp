@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <new>
+#include <stdexcept>
 
 #include "base/byte_order.h"
 #include "extract/dib_pixels.h"
@@ -153,7 +154,6 @@ void TResExtract::ExtractFromFile(const std::string& path) {
     return !(poll_between_windows_ && progress_.IsCancelled());
   });
   ImageSearch search(reader, RulesFor(all_images_));
-  const auto written = [this](const WrittenImage& image) { Written(image); };
   try {
     for (std::size_t index = 0; all_images_ || index < kMaxImagesPerFile; ++index) {
       const std::optional<FoundImage> image = search.Next();
@@ -167,10 +167,10 @@ void TResExtract::ExtractFromFile(const std::string& path) {
     }
   } catch (...) {
     // The images queued before the failure are written and counted.
-    writes_.FinishQuietly(written);
+    writes_.FinishQuietly(collect_written_);
     throw;
   }
-  writes_.Finish(written);
+  writes_.Finish(collect_written_);
 }
 
 void TResExtract::WriteImage(ByteSource& source, const std::string& path, const FoundImage& image,
@@ -215,14 +215,14 @@ void TResExtract::WriteImage(ByteSource& source, const std::string& path, const 
   if (image.kind != ImageKind::kDib) {
     bytes = ReadRange(source, image.offset, image.length);
   } else if (type == "png") {
-    if (png_encoder_ == nullptr) throw ExtractError("no PNG encoder");
+    if (png_encoder_ == nullptr) throw std::logic_error("PNG output needs an encoder");
     bytes = png_encoder_->Encode(*pixels);
   } else {
     bytes = BuildBitmapFile(ReadRange(source, image.offset, BitmapSourceLength(image.dib)), image.dib);
   }
   if (unique_ && !pixels && !written_pictures_.insert(Sha256(bytes)).second) return;
 
-  writes_.Submit({std::move(written), std::move(bytes)}, [this](const WrittenImage& done) { Written(done); });
+  writes_.Submit({std::move(written), std::move(bytes)}, collect_written_);
 }
 
 void TResExtract::Written(const WrittenImage& image) {
@@ -231,14 +231,10 @@ void TResExtract::Written(const WrittenImage& image) {
   if (image_log_ != nullptr) image_log_->ImageWritten(image);
 }
 
-void TResExtract::Store(const std::string& name, std::span<const std::uint8_t> bytes) {
-  fs_.WriteNewFile(name, bytes);
+void TResExtract::SaveImage(std::span<const std::uint8_t> data, std::size_t offset, const std::string& file_name) {
+  fs_.WriteNewFile(file_name, BuildBitmapFile(data, offset));
   ++image_count_;
   progress_.SetCount(image_count_);
-}
-
-void TResExtract::SaveImage(std::span<const std::uint8_t> data, std::size_t offset, const std::string& file_name) {
-  Store(file_name, BuildBitmapFile(data, offset));
 }
 
 void TResExtract::DeleteSavedBitmaps(const std::string& folder) {

@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Whole-program speed: glimmerdig-cli over a source against simply reading the
 # same bytes (cat > /dev/null), measured in the same run with a warm page
-# cache, the two alternating; and the CLI's peak memory.
+# cache, the two alternating; and the CLI's peak memory. Dirty pages are
+# flushed (sync) before each timed command, so that neither pays for the
+# output of the one before.
 #
 #   bench/cli_vs_cat.sh [SOURCE] [RUNS]
 # Without SOURCE, two made under build/bench-data (kept for later runs): a
@@ -60,7 +62,7 @@ trap 'rm -rf "$tmp"' EXIT
 
 now() { date +%s%N; }
 read_all() { if [ -d "$1" ]; then find "$1" -type f -exec cat {} + >/dev/null; else cat "$1" >/dev/null; fi; }
-extract() { rm -rf "$tmp/out"; mkdir "$tmp/out"; "$cli" -q -o "$tmp/out" "$1" >/dev/null; }
+extract() { "$cli" -q -o "$tmp/out" "$1" >/dev/null; }
 
 for source in "${sources[@]}"; do
   bytes=$(if [ -d "$source" ]; then find "$source" -type f -printf '%s\n' | awk '{s+=$1} END {print s+0}'; else stat -c %s "$source"; fi)
@@ -68,8 +70,9 @@ for source in "${sources[@]}"; do
   cat_ns=()
   cli_ns=()
   for _ in $(seq "$runs"); do
-    t0=$(now); read_all "$source"; t1=$(now); cat_ns+=($((t1 - t0)))
-    t0=$(now); extract "$source"; t1=$(now); cli_ns+=($((t1 - t0)))
+    sync; t0=$(now); read_all "$source"; t1=$(now); cat_ns+=($((t1 - t0)))
+    rm -rf "$tmp/out"; mkdir "$tmp/out"
+    sync; t0=$(now); extract "$source"; t1=$(now); cli_ns+=($((t1 - t0)))
   done
   images=$(find "$tmp/out" -type f | wc -l)
   rm -rf "$tmp/out"; mkdir "$tmp/out"

@@ -1,9 +1,12 @@
 // Decoding speed of the GIF codec against giflib on the same files, in the
-// same run. The files are made here with giflib's encoder: a large photo-like
-// image, a large flat one, an interlaced one and a many-frame animation.
-// Both sides decode every frame of the file from memory into colour indices.
-// At the end the ratio giflib time / our time is printed per file (above 1:
-// we are faster).
+// same run. Some files are made here with giflib's encoder: a large
+// photo-like image, a large flat one, an interlaced one and a many-frame
+// animation. Others come from another encoder, Pillow (bench/
+// make_pillow_gifs.py, run by the build): photo-like, the same interlaced,
+// dithered, and an animation. Both sides decode every frame of the file from
+// memory into colour indices, and must agree on every pixel before anything
+// is timed. At the end the ratio giflib time / our time is printed per file
+// (above 1: we are faster).
 
 #include <benchmark/benchmark.h>
 #include <gif_lib.h>
@@ -93,12 +96,30 @@ Frame Flat(int w, int h) {
   return f;
 }
 
+#ifdef GLIMMERDIG_PILLOW_GIFS
+constexpr const char* kPillowDir = GLIMMERDIG_PILLOW_GIFS;
+#else
+constexpr const char* kPillowDir = nullptr;
+#endif
+
+Bytes ReadFile(const std::string& path) {
+  std::FILE* f = std::fopen(path.c_str(), "rb");
+  if (f == nullptr) throw std::runtime_error("cannot open " + path);
+  Bytes bytes;
+  std::uint8_t buffer[65536];
+  for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, f)) > 0;) bytes.insert(bytes.end(), buffer, buffer + n);
+  std::fclose(f);
+  return bytes;
+}
+
 const Bytes& File(const std::string& name) {
   static std::map<std::string, Bytes> files;
   auto it = files.find(name);
   if (it != files.end()) return it->second;
   Bytes bytes;
-  if (name == "photo_1920x1080") {
+  if (name.starts_with("pillow/")) {
+    bytes = ReadFile(std::string(kPillowDir) + "/" + name.substr(7) + ".gif");
+  } else if (name == "photo_1920x1080") {
     bytes = EncodeWithGiflib({PhotoLike(1920, 1080, 1)}, false);
   } else if (name == "flat_1920x1080") {
     bytes = EncodeWithGiflib({Flat(1920, 1080)}, false);
@@ -173,7 +194,16 @@ void CheckSameResult(const std::string& name) {
   if (!same) throw std::runtime_error("decoders disagree on " + name);
 }
 
-const char* const kFiles[] = {"photo_1920x1080", "flat_1920x1080", "interlaced_1024x768", "animation_100x200x200"};
+const char* const kGiflibFiles[] = {"photo_1920x1080", "flat_1920x1080", "interlaced_1024x768",
+                                    "animation_100x200x200"};
+const char* const kPillowFiles[] = {"pillow/photo_3000x2000", "pillow/photo_3000x2000_interlaced",
+                                    "pillow/dithered_2400x1600", "pillow/animation_120x320x240"};
+
+std::vector<std::string> Files() {
+  std::vector<std::string> files(std::begin(kGiflibFiles), std::end(kGiflibFiles));
+  if (kPillowDir != nullptr) files.insert(files.end(), std::begin(kPillowFiles), std::end(kPillowFiles));
+  return files;
+}
 
 // Prints the usual table and, at the end, giflib's time over ours per file.
 class RatioReporter : public benchmark::ConsoleReporter {
@@ -189,12 +219,12 @@ class RatioReporter : public benchmark::ConsoleReporter {
   void Finalize() override {
     ConsoleReporter::Finalize();
     // CPU time is the steadier figure on a shared machine.
-    std::printf("\n%-24s %18s %18s\n", "file", "giflib/ours (CPU)", "giflib/ours (real)");
-    for (const char* file : kFiles) {
+    std::printf("\n%-34s %18s %18s\n", "file", "giflib/ours (CPU)", "giflib/ours (real)");
+    for (const std::string& file : Files()) {
       const auto ours = times_.find(std::string("decode/ours/") + file);
       const auto giflib = times_.find(std::string("decode/giflib/") + file);
       if (ours == times_.end() || giflib == times_.end()) continue;
-      std::printf("%-24s %18.2f %18.2f\n", file, giflib->second.cpu / ours->second.cpu,
+      std::printf("%-34s %18.2f %18.2f\n", file.c_str(), giflib->second.cpu / ours->second.cpu,
                   giflib->second.real / ours->second.real);
     }
   }
@@ -209,12 +239,11 @@ class RatioReporter : public benchmark::ConsoleReporter {
 }  // namespace
 
 int main(int argc, char** argv) {
-  for (const char* file : kFiles) {
+  if (kPillowDir == nullptr) std::fprintf(stderr, "built without Pillow: only giflib-made files\n");
+  for (const std::string& file : Files()) {
     CheckSameResult(file);
-    benchmark::RegisterBenchmark((std::string("decode/ours/") + file).c_str(), Ours, std::string(file))
-        ->Unit(benchmark::kMillisecond);
-    benchmark::RegisterBenchmark((std::string("decode/giflib/") + file).c_str(), Giflib, std::string(file))
-        ->Unit(benchmark::kMillisecond);
+    benchmark::RegisterBenchmark(("decode/ours/" + file).c_str(), Ours, file)->Unit(benchmark::kMillisecond);
+    benchmark::RegisterBenchmark(("decode/giflib/" + file).c_str(), Giflib, file)->Unit(benchmark::kMillisecond);
   }
   benchmark::Initialize(&argc, argv);
   RatioReporter reporter;

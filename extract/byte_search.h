@@ -15,8 +15,9 @@ inline constexpr std::size_t kNoMatch = static_cast<std::size_t>(-1);
 // 40, little-endian) at q and q + 1; kNoMatch when there is none.
 std::size_t FindHeaderMarker(std::span<const std::uint8_t> data, std::size_t pos);
 
-// The first q >= pos holding 0x89 or 'G', the first byte of a PNG or a GIF
-// signature; kNoMatch when there is none.
+// The first q >= pos holding 0x89 'P' or "GI", the first two bytes of a PNG
+// or a GIF signature; kNoMatch when there is none. Only pairs that lie whole
+// in data are looked at, so the last byte is never a match.
 std::size_t FindSignatureStart(std::span<const std::uint8_t> data, std::size_t pos);
 
 }  // namespace gd

@@ -8,12 +8,13 @@
 #include <cstdint>
 #include <span>
 
+#include "base/bitmap_file_header.h"
 #include "base/bitmap_info_header.h"
 
 namespace gd {
 
 inline constexpr std::size_t kInfoHeaderSize = BitmapInfoHeader::kSize;
-inline constexpr std::size_t kFileHeaderSize = 14;
+inline constexpr std::size_t kFileHeaderSize = BitmapFileHeader::kSize;
 
 // Encodes the header as 40 little-endian bytes into out (at least 40 bytes).
 void StoreInfoHeader(const BitmapInfoHeader& h, std::span<std::uint8_t> out);

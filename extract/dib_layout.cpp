@@ -31,9 +31,17 @@ std::optional<DibLayout> MeasureEveryImage(const BitmapInfoHeader& h) {
   l.written = h;
   l.palette_entries = h.biClrUsed != 0 ? h.biClrUsed : (bits <= 8 ? colours_possible : 0);
   l.row_bytes = (width * bits + 31) / 32 * 4;
-  const bool icon = height == 2 * width && width <= kLargestIcon;
+  // An icon image's height counts its colour rows and as many mask rows. A
+  // square one is known by its shape alone; any other by an image size that
+  // counts half its rows (as icon writers often declare), or half its rows
+  // and their mask.
+  const std::int64_t half = height / 2;
+  const std::int64_t half_mask = half * ((width + 31) / 32 * 4);
+  const bool half_declared = height % 2 == 0 && (h.biSizeImage == l.row_bytes * half ||
+                                                 h.biSizeImage == l.row_bytes * half + half_mask);
+  const bool icon = (height == 2 * width && width <= kLargestIcon) || half_declared;
   l.made_square = icon || HasMaskSize(h);
-  l.rows = l.made_square ? width : height;
+  l.rows = icon ? half : l.made_square ? width : height;
   l.written.biHeight = static_cast<std::int32_t>(l.rows);
   const std::int64_t colour_bytes = l.row_bytes * l.rows;
   // Every size fits 32 bits once the image is within the 4 GiB a bitmap

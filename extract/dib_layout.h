@@ -7,8 +7,9 @@
 // Two sets of rules. The standard ones are the engine's original measure, in
 // wrapping 32-bit arithmetic, and decide the default run's output byte for
 // byte. The every-image rules (--all) measure icons as what they are (colour
-// rows plus a mask, whatever biSizeImage says), count the palette a 16-, 24-
-// or 32-bit image may carry, and accept only headers that describe a picture.
+// rows plus a mask: square ones whatever biSizeImage says, others when it
+// counts half their rows), count the palette a 16-, 24- or 32-bit image may
+// carry, and accept only headers that describe a picture.
 
 #include <cstdint>
 #include <optional>
@@ -26,7 +27,9 @@ struct DibLayout {
   // over. Under the standard rules it may be zero or negative (a top-down or
   // wrapped header); such a header is never recorded.
   std::int64_t extent = 0;
-  // The image's rows are followed by a 1-bit mask of as many rows.
+  // The image's rows are followed by a 1-bit mask of as many rows: an icon
+  // image written with its colour rows only (square, except for icons of
+  // other shapes under the every-image rules).
   bool made_square = false;
   // Palette entries between the header and the rows.
   std::int64_t palette_entries = 0;

@@ -110,7 +110,8 @@ std::optional<FoundImage> ImageSearch::NextEveryImage() {
         }
         continue;
       }
-      signature_pos_ = limit;
+      // A pair crossing the window's end is looked at with the next window.
+      signature_pos_ = pending_marker_ || end >= reader_.Size() ? limit : std::max(signature_pos_, limit - 1);
     }
 
     if (pending_marker_) {

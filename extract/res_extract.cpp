@@ -1,6 +1,8 @@
 #include "extract/res_extract.h"
 
+#include <algorithm>
 #include <new>
+#include <stdexcept>
 
 #include "base/byte_order.h"
 #include "extract/dib_pixels.h"
@@ -18,6 +20,11 @@ namespace {
 bool IsBitmapFileExtension(std::string_view ext) {
   return StartsWithNoCase(ext, "BMP") || StartsWithNoCase(ext, "DIB");
 }
+
+// Pixels beyond this many stay in a bitmap file: a header found by chance in
+// a memory dump may measure gigabytes, and turning it into RGBA would take
+// four times as much memory again.
+constexpr std::uint64_t kMaxDecodedPixels = std::uint64_t{1} << 26;
 
 // length bytes from offset, or as many as the source holds.
 std::vector<std::uint8_t> ReadRange(ByteSource& source, std::uint64_t offset, std::uint64_t length) {
@@ -147,16 +154,23 @@ void TResExtract::ExtractFromFile(const std::string& path) {
     return !(poll_between_windows_ && progress_.IsCancelled());
   });
   ImageSearch search(reader, RulesFor(all_images_));
-  for (std::size_t index = 0; all_images_ || index < kMaxImagesPerFile; ++index) {
-    const std::optional<FoundImage> image = search.Next();
-    if (!image) break;
-    if (image->kind == ImageKind::kDib) {
-      const BitmapInfoHeader& h = image->dib.source;
-      if ((exclude_flags_ & kNoCurRes) && IsCursorShape(h)) continue;
-      if ((exclude_flags_ & kNoIcoRes) && IsIconShape(h)) continue;
+  try {
+    for (std::size_t index = 0; all_images_ || index < kMaxImagesPerFile; ++index) {
+      const std::optional<FoundImage> image = search.Next();
+      if (!image) break;
+      if (image->kind == ImageKind::kDib) {
+        const BitmapInfoHeader& h = image->dib.source;
+        if ((exclude_flags_ & kNoCurRes) && IsCursorShape(h)) continue;
+        if ((exclude_flags_ & kNoIcoRes) && IsIconShape(h)) continue;
+      }
+      WriteImage(reader, path, *image, index);
     }
-    WriteImage(reader, path, *image, index);
+  } catch (...) {
+    // The images queued before the failure are written and counted.
+    writes_.FinishQuietly(collect_written_);
+    throw;
   }
+  writes_.Finish(collect_written_);
 }
 
 void TResExtract::WriteImage(ByteSource& source, const std::string& path, const FoundImage& image,
@@ -167,7 +181,12 @@ void TResExtract::WriteImage(ByteSource& source, const std::string& path, const 
   std::string_view type = "bmp";
   if (image.kind == ImageKind::kDib) {
     const DibLayout& layout = image.dib;
-    if (format_ == OutputFormat::kPng || unique_) pixels = DecodeDibPixels(source, image.offset, layout);
+    const bool decodable = static_cast<std::uint64_t>(std::max(layout.written.biWidth, 0)) *
+                               static_cast<std::uint64_t>(std::max<std::int64_t>(layout.rows, 0)) <=
+                           kMaxDecodedPixels;
+    if ((format_ == OutputFormat::kPng || unique_) && decodable) {
+      pixels = DecodeDibPixels(source, image.offset, layout);
+    }
     // What has no pixels (no width, wrapped sizes) stays a bitmap file.
     if (format_ == OutputFormat::kPng && pixels) {
       type = "png";
@@ -196,28 +215,26 @@ void TResExtract::WriteImage(ByteSource& source, const std::string& path, const 
   if (image.kind != ImageKind::kDib) {
     bytes = ReadRange(source, image.offset, image.length);
   } else if (type == "png") {
-    if (png_encoder_ == nullptr) throw ExtractError("no PNG encoder");
+    if (png_encoder_ == nullptr) throw std::logic_error("PNG output needs an encoder");
     bytes = png_encoder_->Encode(*pixels);
   } else {
     bytes = BuildBitmapFile(ReadRange(source, image.offset, BitmapSourceLength(image.dib)), image.dib);
   }
   if (unique_ && !pixels && !written_pictures_.insert(Sha256(bytes)).second) return;
 
-  Store(written.file, bytes);
-  if (image_log_ != nullptr) {
-    written.bytes = bytes;
-    image_log_->ImageWritten(written);
-  }
+  writes_.Submit({std::move(written), std::move(bytes)}, collect_written_);
 }
 
-void TResExtract::Store(const std::string& name, std::span<const std::uint8_t> bytes) {
-  fs_.WriteNewFile(name, bytes);
+void TResExtract::Written(const WrittenImage& image) {
   ++image_count_;
   progress_.SetCount(image_count_);
+  if (image_log_ != nullptr) image_log_->ImageWritten(image);
 }
 
 void TResExtract::SaveImage(std::span<const std::uint8_t> data, std::size_t offset, const std::string& file_name) {
-  Store(file_name, BuildBitmapFile(data, offset));
+  fs_.WriteNewFile(file_name, BuildBitmapFile(data, offset));
+  ++image_count_;
+  progress_.SetCount(image_count_);
 }
 
 void TResExtract::DeleteSavedBitmaps(const std::string& folder) {

@@ -16,6 +16,7 @@
 #include "extract/png_encoder.h"
 #include "extract/sha256.h"
 #include "extract/window_reader.h"
+#include "extract/write_queue.h"
 
 namespace gd {
 
@@ -86,7 +87,8 @@ class TResExtract {
  private:
   bool BeginRun();
   void WriteImage(ByteSource& source, const std::string& path, const FoundImage& image, std::size_t index);
-  void Store(const std::string& name, std::span<const std::uint8_t> bytes);
+  // Counts a file the write queue has written, and tells the user and the log.
+  void Written(const WrittenImage& image);
 
   FileSystem& fs_;
   StatusSink& status_;
@@ -108,6 +110,10 @@ class TResExtract {
   // Inside a folder walk, Cancel is also asked for between the windows of a
   // large file.
   bool poll_between_windows_ = false;
+  // Output files are written behind the search; a source's files are all
+  // written, and counted, before the next source is started.
+  WriteQueue writes_{fs_, std::size_t{16} << 20};
+  const WriteQueue::Collector collect_written_ = [this](const WrittenImage& image) { Written(image); };
   // The pictures written in this run, for SetUnique.
   std::set<Sha256Digest> written_pictures_;
 };

@@ -54,11 +54,10 @@ std::vector<std::uint8_t> BuildBitmapFile(std::span<const std::uint8_t> from_hea
     throw OutOfMemoryError();
   }
   LeWriter w(out);
-  w.U16(0x4D42);  // "BM"
-  w.I32(sizes.file_size);
-  w.U16(0);
-  w.U16(0);
-  w.I32(sizes.off_bits);
+  BitmapFileHeader file_header;
+  file_header.bfSize = static_cast<std::uint32_t>(sizes.file_size);
+  file_header.bfOffBits = static_cast<std::uint32_t>(sizes.off_bits);
+  w.Bytes(RecordBytes(file_header));
   out.resize(kFileHeaderSize + kInfoHeaderSize);
   StoreInfoHeader(layout.written, std::span(out).subspan(kFileHeaderSize));
   w.Bytes(source.first(copied));

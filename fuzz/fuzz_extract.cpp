@@ -15,6 +15,7 @@
 #include "extract/file_system.h"
 #include "extract/host.h"
 #include "extract/image_search.h"
+#include "extract/png_encoder.h"
 #include "extract/res_extract.h"
 #include "extract/scanner.h"
 #include "extract/writer.h"
@@ -86,13 +87,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   engine.SetDeleteFirst(true);
   engine.SetExcludeFlags(static_cast<std::uint8_t>(choice & 0x0C));
   engine.SetAllImages(all_images);
-  engine.SetReadOptions({window, true});
+  static const auto png = gd::MakeNativePngEncoder();
+  engine.SetPngEncoder(png.get());
+  engine.SetOutputFormat((choice & 0x20) ? gd::OutputFormat::kPng : gd::OutputFormat::kBmp);
+  engine.SetUnique((choice & 0x01) != 0);
+  engine.SetReadOptions({window});
   const int written = engine.ExtractFromFiles({source});
 
   const gd::SearchRules rules = gd::RulesFor(all_images);
   gd::SpanSource whole(std::span<const std::uint8_t>(data, size));
   PositionalSource positional(std::span<const std::uint8_t>(data, size));
-  if (Search(positional, {window, (choice & 0x80) != 0}, rules) != Search(whole, {}, rules)) std::abort();
+  if (Search(positional, {window}, rules) != Search(whole, {}, rules)) std::abort();
 
   // What was written must be what the writer builds from the same bytes.
   const std::span<const std::uint8_t> bytes(data, size);

@@ -59,6 +59,11 @@ def extract_seeds(out):
         program += bytes(2 * rnd.randrange(40)) + img
     write(f'{out}/program.exe', bytes(program))
     write(f'{out}/truncated.bin', icon_image(32, 4)[:300])
+    # The first byte chooses the options: 0x10 every image, 0x20 PNG output,
+    # 0x40 tiny windows, 0x01 each picture once.
+    mixed = bytes(program) + b'\0' + tiny_png(5, 4, 4, 3, 1) + tiny_gif() + icon_image(16, 32)
+    for first in (0x30, 0x71, 0x10):
+        write(f'{out}/every-image-{first:02x}.bin', bytes([first]) + mixed)
 
 
 def tiny_gif():

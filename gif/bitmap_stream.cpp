@@ -4,6 +4,7 @@
 #include <cstring>
 #include <limits>
 
+#include "base/bitmap_file_header.h"
 #include "base/byte_order.h"
 #include "gif/gif_file.h"
 #include "gif/gif_sub_image.h"
@@ -12,9 +13,8 @@ namespace gd {
 
 namespace {
 
-constexpr std::uint32_t kFileHeaderSize = 14;
 constexpr std::uint32_t kPaletteSize = 256 * 4;
-constexpr std::uint32_t kBitsOffset = kFileHeaderSize + TBitmapInfoHeader::kSize + kPaletteSize;  // 1078
+constexpr std::uint32_t kBitsOffset = BitmapFileHeader::kSize + TBitmapInfoHeader::kSize + kPaletteSize;  // 1078
 
 }  // namespace
 
@@ -50,12 +50,10 @@ void TGifSubImage::SaveToBitmapStream(TMemoryStream& stream) const {
   std::vector<std::uint8_t> head;
   head.reserve(kBitsOffset);
   LeWriter w(head);
-  w.U8('B');
-  w.U8('M');
-  w.U32(static_cast<std::uint32_t>(file_size));
-  w.U16(0);
-  w.U16(0);
-  w.U32(kBitsOffset);
+  BitmapFileHeader file_header;
+  file_header.bfSize = static_cast<std::uint32_t>(file_size);
+  file_header.bfOffBits = kBitsOffset;
+  w.Bytes(RecordBytes(file_header));
   TBitmapInfoHeader info;
   FillBitmapInfoHeader(info);
   w.Bytes(RecordBytes(info));
@@ -70,8 +68,8 @@ void TGifSubImage::SaveToBitmapStream(TMemoryStream& stream) const {
   const std::size_t size = static_cast<std::size_t>(file_size);
   try {
     if (stream.Size() < size) stream.SetSize(size);
-  } catch (const std::bad_alloc&) {
-    throw ENotEnoughMemory();
+  } catch (const EMemoryStreamError&) {
+    throw ENotEnoughMemory();  // the codec reports its own memory error
   }
   std::uint8_t* out = stream.Memory().data();
   std::memcpy(out, head.data(), head.size());

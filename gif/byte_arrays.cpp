@@ -21,9 +21,9 @@ std::int32_t CheckedProduct(std::int32_t a, std::int32_t b) {
 TBigByteArray::TBigByteArray(std::int32_t count) : count_(count) {
   if (count < 0 || static_cast<std::size_t>(count) > MaxGifAllocation()) throw ENotEnoughMemory();
   if (count == 0) return;
-  // calloc: cleared storage, and the pages of a huge, sparsely used matrix
-  // stay untouched until written.
-  data_.reset(static_cast<std::uint8_t*>(std::calloc(static_cast<std::size_t>(count) + kSlack, 1)));
+  // Cleared storage whose pages stay untouched until written.
+  const std::size_t size = static_cast<std::size_t>(count) + kSlack;
+  data_ = std::unique_ptr<std::uint8_t, Free>(static_cast<std::uint8_t*>(AllocateBigBlock(size)), Free{size});
   if (!data_) throw ENotEnoughMemory();
 }
 
@@ -51,10 +51,13 @@ std::unique_ptr<TBigByteArray> TByteArray2D::GetRow(std::int32_t row) const {
   return copy;
 }
 
-void TByteArray2D::SetRow(std::int32_t row, const TBigByteArray& values) {
+void TByteArray2D::SetRow(std::int32_t row, const TBigByteArray& values) { SetRow(row, values.Bytes()); }
+
+void TByteArray2D::SetRow(std::int32_t row, std::span<const std::uint8_t> values) {
   const std::size_t offset = RowOffset(row);
-  if (values.Count() != col_count_) throw Exception("Row doesn't have equal number of elements as Matrix row");
-  if (col_count_ != 0) std::memcpy(data_.Data() + offset, values.Data(), static_cast<std::size_t>(col_count_));
+  if (values.size() != static_cast<std::size_t>(col_count_))
+    throw Exception("Row doesn't have equal number of elements as Matrix row");
+  if (col_count_ != 0) std::memcpy(data_.Data() + offset, values.data(), static_cast<std::size_t>(col_count_));
 }
 
 }  // namespace gd

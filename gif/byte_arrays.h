@@ -7,6 +7,7 @@
 #include <memory>
 #include <span>
 
+#include "gif/framework/big_block.h"
 #include "gif/framework/exception.h"
 
 namespace gd {
@@ -46,9 +47,10 @@ class TBigByteArray {
  private:
   std::size_t Size() const { return static_cast<std::size_t>(count_); }
   struct Free {
-    void operator()(std::uint8_t* p) const { std::free(p); }
+    std::size_t size;
+    void operator()(std::uint8_t* p) const { FreeBigBlock(p, size); }
   };
-  std::unique_ptr<std::uint8_t, Free> data_;
+  std::unique_ptr<std::uint8_t, Free> data_{nullptr, Free{0}};
   std::int32_t count_ = 0;
 };
 
@@ -69,6 +71,8 @@ class TByteArray2D {
   // Overwrites row (1-based) with values: EIndexOutOfBounds for a bad row
   // first, then the plain Exception when values is not ColCount long.
   void SetRow(std::int32_t row, const TBigByteArray& values);
+  // The same for bytes held elsewhere.
+  void SetRow(std::int32_t row, std::span<const std::uint8_t> values);
   // Read access to row (1-based) without a copy; checked like GetRow.
   std::span<const std::uint8_t> Row(std::int32_t row) const;
 

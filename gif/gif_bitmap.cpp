@@ -15,7 +15,8 @@ void TGifBitmap::LoadFromStream(TStream& stream) {
   gif.LoadFromStream(stream);
   TMemoryStream bitmap;
   gif.SubImage(1).SaveToBitmapStream(bitmap);
-  TBitmap::LoadFromStream(bitmap);
+  // The base class's own loader, in the form that takes the bytes over.
+  TBitmap::TakeFromStream(bitmap);
 }
 
 GifFormatRegistration::GifFormatRegistration() {

@@ -2,151 +2,8 @@
 
 #include <algorithm>
 
-#include "base/byte_order.h"
 
 namespace gd {
-
-namespace {
-
-template <std::size_t N>
-void PutChars(LeWriter& w, const std::array<char, N>& chars) {
-  for (char c : chars) w.U8(static_cast<std::uint8_t>(c));
-}
-
-template <std::size_t N>
-std::array<char, N> GetChars(LeReader& r) {
-  std::array<char, N> chars{};
-  for (char& c : chars) c = static_cast<char>(r.U8());
-  return chars;
-}
-
-template <std::size_t N>
-std::array<std::uint8_t, N> ToArray(const std::vector<std::uint8_t>& v) {
-  std::array<std::uint8_t, N> out{};
-  std::copy_n(v.begin(), N, out.begin());
-  return out;
-}
-
-}  // namespace
-
-std::array<std::uint8_t, TGifHeader::kSize> RecordBytes(const TGifHeader& h) {
-  std::vector<std::uint8_t> v;
-  LeWriter w(v);
-  PutChars(w, h.Signature);
-  PutChars(w, h.Version);
-  return ToArray<TGifHeader::kSize>(v);
-}
-
-void RecordFromBytes(std::span<const std::uint8_t, TGifHeader::kSize> bytes, TGifHeader& h) {
-  LeReader r(bytes);
-  h.Signature = GetChars<3>(r);
-  h.Version = GetChars<3>(r);
-}
-
-std::array<std::uint8_t, TScreenDescriptor::kSize> RecordBytes(const TScreenDescriptor& d) {
-  std::vector<std::uint8_t> v;
-  LeWriter w(v);
-  w.U16(d.ScreenWidth);
-  w.U16(d.ScreenHeight);
-  w.U8(d.PackedFields);
-  w.U8(d.BackgroundColorIndex);
-  w.U8(d.PixelAspectRatio);
-  return ToArray<TScreenDescriptor::kSize>(v);
-}
-
-void RecordFromBytes(std::span<const std::uint8_t, TScreenDescriptor::kSize> bytes, TScreenDescriptor& d) {
-  LeReader r(bytes);
-  d.ScreenWidth = r.U16();
-  d.ScreenHeight = r.U16();
-  d.PackedFields = r.U8();
-  d.BackgroundColorIndex = r.U8();
-  d.PixelAspectRatio = r.U8();
-}
-
-std::array<std::uint8_t, TImageDescriptor::kSize> RecordBytes(const TImageDescriptor& d) {
-  std::vector<std::uint8_t> v;
-  LeWriter w(v);
-  w.U16(d.Left);
-  w.U16(d.Top);
-  w.U16(d.Width);
-  w.U16(d.Height);
-  w.U8(d.PackedFields);
-  return ToArray<TImageDescriptor::kSize>(v);
-}
-
-void RecordFromBytes(std::span<const std::uint8_t, TImageDescriptor::kSize> bytes, TImageDescriptor& d) {
-  LeReader r(bytes);
-  d.Left = r.U16();
-  d.Top = r.U16();
-  d.Width = r.U16();
-  d.Height = r.U16();
-  d.PackedFields = r.U8();
-}
-
-std::array<std::uint8_t, TGraphicControlExtension::kSize> RecordBytes(const TGraphicControlExtension& g) {
-  std::vector<std::uint8_t> v;
-  LeWriter w(v);
-  w.U8(g.BlockSize);
-  w.U8(g.PackedFields);
-  w.U16(g.DelayTime);
-  w.U8(g.TransparentColorIndex);
-  w.U8(g.Terminator);
-  return ToArray<TGraphicControlExtension::kSize>(v);
-}
-
-void RecordFromBytes(std::span<const std::uint8_t, TGraphicControlExtension::kSize> bytes, TGraphicControlExtension& g) {
-  LeReader r(bytes);
-  g.BlockSize = r.U8();
-  g.PackedFields = r.U8();
-  g.DelayTime = r.U16();
-  g.TransparentColorIndex = r.U8();
-  g.Terminator = r.U8();
-}
-
-std::array<std::uint8_t, TPlainTextHeader::kSize> RecordBytes(const TPlainTextHeader& p) {
-  std::vector<std::uint8_t> v;
-  LeWriter w(v);
-  w.U8(p.BlockSize);
-  w.U16(p.TextGridLeft);
-  w.U16(p.TextGridTop);
-  w.U16(p.TextGridWidth);
-  w.U16(p.TextGridHeight);
-  w.U8(p.CellWidth);
-  w.U8(p.CellHeight);
-  w.U8(p.ForegroundColorIndex);
-  w.U8(p.BackgroundColorIndex);
-  return ToArray<TPlainTextHeader::kSize>(v);
-}
-
-void RecordFromBytes(std::span<const std::uint8_t, TPlainTextHeader::kSize> bytes, TPlainTextHeader& p) {
-  LeReader r(bytes);
-  p.BlockSize = r.U8();
-  p.TextGridLeft = r.U16();
-  p.TextGridTop = r.U16();
-  p.TextGridWidth = r.U16();
-  p.TextGridHeight = r.U16();
-  p.CellWidth = r.U8();
-  p.CellHeight = r.U8();
-  p.ForegroundColorIndex = r.U8();
-  p.BackgroundColorIndex = r.U8();
-}
-
-std::array<std::uint8_t, TApplicationHeader::kSize> RecordBytes(const TApplicationHeader& a) {
-  std::vector<std::uint8_t> v;
-  LeWriter w(v);
-  w.U8(a.BlockSize);
-  PutChars(w, a.ApplicationIdentifier);
-  w.Bytes(a.AuthenticationCode);
-  return ToArray<TApplicationHeader::kSize>(v);
-}
-
-void RecordFromBytes(std::span<const std::uint8_t, TApplicationHeader::kSize> bytes, TApplicationHeader& a) {
-  LeReader r(bytes);
-  a.BlockSize = r.U8();
-  a.ApplicationIdentifier = GetChars<8>(r);
-  const auto code = r.Bytes(3);
-  std::copy(code.begin(), code.end(), a.AuthenticationCode.begin());
-}
 
 void TByteBuffer::AddBlock(std::string_view block) {
   AddBlock(std::span<const std::uint8_t>(reinterpret_cast<const std::uint8_t*>(block.data()), block.size()));
@@ -155,6 +12,20 @@ void TByteBuffer::AddBlock(std::string_view block) {
 void TByteBuffer::AddBlock(std::span<const std::uint8_t> block) {
   bytes_.insert(bytes_.end(), block.begin(), block.end());
   ends_.push_back(bytes_.size());
+}
+
+std::size_t TByteBuffer::ReadBlock(TStream& stream, std::size_t length) {
+  const std::size_t at = bytes_.size();
+  bytes_.resize(at + length);
+  const std::size_t got = stream.Read(std::span<std::uint8_t>(bytes_.data() + at, length));
+  bytes_.resize(at + got);
+  ends_.push_back(bytes_.size());
+  return got;
+}
+
+void TByteBuffer::Reserve(std::size_t blocks, std::size_t bytes) {
+  ends_.reserve(ends_.size() + blocks);
+  bytes_.reserve(bytes_.size() + bytes);
 }
 
 std::string TByteBuffer::GetBlock(std::int32_t number) const {

@@ -11,8 +11,11 @@
 #include <string_view>
 #include <vector>
 
+#include "base/record_fields.h"
+#include "gif/framework/big_block.h"
 #include "gif/framework/exception.h"
 #include "gif/framework/object_list.h"
+#include "gif/framework/stream.h"
 #include "gif/framework/string_list.h"
 
 namespace gd {
@@ -22,12 +25,19 @@ class EGifException : public Exception {
   using Exception::Exception;
 };
 
-// Records with the byte layout of the file. Each is read by one stream read
+// Records with the byte layout of the file, each field listed once in file
+// order by Fields (see base/record_fields.h). Each is read by one stream read
 // into its byte image, so a short read changes only the bytes that came.
 struct TGifHeader {
   std::array<char, 3> Signature{'G', 'I', 'F'};
   std::array<char, 3> Version{'8', '7', 'a'};
   static constexpr std::size_t kSize = 6;
+
+  template <class Self, class Visit>
+  static constexpr void Fields(Self& r, Visit&& visit) {
+    visit(r.Signature);
+    visit(r.Version);
+  }
 };
 
 struct TScreenDescriptor {
@@ -37,6 +47,15 @@ struct TScreenDescriptor {
   std::uint8_t BackgroundColorIndex = 0;
   std::uint8_t PixelAspectRatio = 0;
   static constexpr std::size_t kSize = 7;
+
+  template <class Self, class Visit>
+  static constexpr void Fields(Self& r, Visit&& visit) {
+    visit(r.ScreenWidth);
+    visit(r.ScreenHeight);
+    visit(r.PackedFields);
+    visit(r.BackgroundColorIndex);
+    visit(r.PixelAspectRatio);
+  }
 };
 
 struct TImageDescriptor {
@@ -46,6 +65,15 @@ struct TImageDescriptor {
   std::uint16_t Height = 0;
   std::uint8_t PackedFields = 0;
   static constexpr std::size_t kSize = 9;
+
+  template <class Self, class Visit>
+  static constexpr void Fields(Self& r, Visit&& visit) {
+    visit(r.Left);
+    visit(r.Top);
+    visit(r.Width);
+    visit(r.Height);
+    visit(r.PackedFields);
+  }
 };
 
 struct TGraphicControlExtension {
@@ -55,6 +83,15 @@ struct TGraphicControlExtension {
   std::uint8_t TransparentColorIndex = 0;
   std::uint8_t Terminator = 0;
   static constexpr std::size_t kSize = 6;
+
+  template <class Self, class Visit>
+  static constexpr void Fields(Self& r, Visit&& visit) {
+    visit(r.BlockSize);
+    visit(r.PackedFields);
+    visit(r.DelayTime);
+    visit(r.TransparentColorIndex);
+    visit(r.Terminator);
+  }
 };
 
 struct TPlainTextHeader {
@@ -68,6 +105,19 @@ struct TPlainTextHeader {
   std::uint8_t ForegroundColorIndex = 0;
   std::uint8_t BackgroundColorIndex = 0;
   static constexpr std::size_t kSize = 13;
+
+  template <class Self, class Visit>
+  static constexpr void Fields(Self& r, Visit&& visit) {
+    visit(r.BlockSize);
+    visit(r.TextGridLeft);
+    visit(r.TextGridTop);
+    visit(r.TextGridWidth);
+    visit(r.TextGridHeight);
+    visit(r.CellWidth);
+    visit(r.CellHeight);
+    visit(r.ForegroundColorIndex);
+    visit(r.BackgroundColorIndex);
+  }
 };
 
 struct TApplicationHeader {
@@ -75,22 +125,14 @@ struct TApplicationHeader {
   std::array<char, 8> ApplicationIdentifier{};
   std::array<std::uint8_t, 3> AuthenticationCode{};
   static constexpr std::size_t kSize = 12;
-};
 
-// Byte images of the records, little-endian and packed.
-std::array<std::uint8_t, TGifHeader::kSize> RecordBytes(const TGifHeader& record);
-std::array<std::uint8_t, TScreenDescriptor::kSize> RecordBytes(const TScreenDescriptor& record);
-std::array<std::uint8_t, TImageDescriptor::kSize> RecordBytes(const TImageDescriptor& record);
-std::array<std::uint8_t, TGraphicControlExtension::kSize> RecordBytes(const TGraphicControlExtension& record);
-std::array<std::uint8_t, TPlainTextHeader::kSize> RecordBytes(const TPlainTextHeader& record);
-std::array<std::uint8_t, TApplicationHeader::kSize> RecordBytes(const TApplicationHeader& record);
-void RecordFromBytes(std::span<const std::uint8_t, TGifHeader::kSize> bytes, TGifHeader& record);
-void RecordFromBytes(std::span<const std::uint8_t, TScreenDescriptor::kSize> bytes, TScreenDescriptor& record);
-void RecordFromBytes(std::span<const std::uint8_t, TImageDescriptor::kSize> bytes, TImageDescriptor& record);
-void RecordFromBytes(std::span<const std::uint8_t, TGraphicControlExtension::kSize> bytes,
-                     TGraphicControlExtension& record);
-void RecordFromBytes(std::span<const std::uint8_t, TPlainTextHeader::kSize> bytes, TPlainTextHeader& record);
-void RecordFromBytes(std::span<const std::uint8_t, TApplicationHeader::kSize> bytes, TApplicationHeader& record);
+  template <class Self, class Visit>
+  static constexpr void Fields(Self& r, Visit&& visit) {
+    visit(r.BlockSize);
+    visit(r.ApplicationIdentifier);
+    visit(r.AuthenticationCode);
+  }
+};
 
 enum class TExtensionKind : std::uint8_t {
   ekGraphicControl = 0,
@@ -134,6 +176,12 @@ class TByteBuffer {
  public:
   void AddBlock(std::string_view block);
   void AddBlock(std::span<const std::uint8_t> block);
+  // Reads up to length bytes from stream as the next sub-block, straight
+  // into the buffer; returns how many came.
+  std::size_t ReadBlock(TStream& stream, std::size_t length);
+  // Room for blocks more sub-blocks of bytes bytes in all, so that reading
+  // them moves nothing.
+  void Reserve(std::size_t blocks, std::size_t bytes);
   // A copy of sub-block number (1-based); a missing one raises
   // EStringListError with its 0-based index.
   std::string GetBlock(std::int32_t number) const;
@@ -152,7 +200,7 @@ class TByteBuffer {
   std::span<const std::uint8_t> Bytes() const { return bytes_; }
 
  private:
-  std::vector<std::uint8_t> bytes_;
+  ByteVector bytes_;
   std::vector<std::size_t> ends_;  // end offset of each sub-block in bytes_
   std::int32_t block_index_ = 0;   // 1-based number of the current block, 0 before it
   std::size_t cursor_ = 0;         // offset of the next byte in bytes_

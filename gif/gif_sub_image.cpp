@@ -5,6 +5,7 @@
 #include <string>
 
 #include "base/byte_order.h"
+#include "gif/lzw_decoder.h"
 #include "gif/record_io.h"
 
 namespace gd {
@@ -80,18 +81,40 @@ void TGifSubImage::ReadColorTable(TStream& stream) {
   if (HasColorTable) ReadColorTableFrom(stream, *ColorTable);
 }
 
+namespace {
+
+// The number and total size of the data sub-blocks from the stream's
+// position on, the stream left where it was: a first pass over the length
+// bytes alone.
+std::pair<std::size_t, std::size_t> MeasureSubBlocks(TStream& stream) {
+  const std::size_t start = stream.Position();
+  const std::size_t size = stream.Size();
+  std::size_t blocks = 0;
+  std::size_t bytes = 0;
+  std::uint8_t length = 0;
+  while (stream.ReadByte(length) && length != 0 && stream.Position() < size) {
+    const std::size_t got = std::min<std::size_t>(length, size - stream.Position());
+    ++blocks;
+    bytes += got;
+    stream.SetPosition(stream.Position() + got);
+  }
+  stream.SetPosition(start);
+  return {blocks, bytes};
+}
+
+}  // namespace
+
 void TGifSubImage::ReadImageData(TStream& stream) {
   stream.ReadByte(CodeSize);
-  std::array<std::uint8_t, 255> block{};
+  const auto [blocks, bytes] = MeasureSubBlocks(stream);
+  ImageData->Reserve(blocks, bytes);
   std::uint8_t length = 0;
   stream.ReadByte(length);
   while (length != 0 && stream.Position() < stream.Size()) {
-    const std::size_t got = stream.Read(std::span<std::uint8_t>(block.data(), length));
-    const bool whole = got == length;
+    const std::size_t got = ImageData->ReadBlock(stream, length);
     // Only when the block came whole is there a next length byte to read.
-    if (whole && !stream.ReadByte(length)) length = 0;
-    ImageData->AddBlock(std::span<const std::uint8_t>(block.data(), got));
-    if (!whole) break;
+    if (got != length) break;
+    if (!stream.ReadByte(length)) length = 0;
   }
 }
 
@@ -101,6 +124,12 @@ void TGifSubImage::LoadFromStream(TStream& stream) {
   Pixels = std::make_unique<TByteArray2D>(Descriptor.Width, Descriptor.Height);
   ReadImageData(stream);
   DecodeImage();
+}
+
+void TGifSubImage::DecodeImage() {
+  CheckLzwCodeSize(CodeSize);
+  ImageData->Reset();  // no data sub-block at all raises here
+  DecodeLzw(ImageData->Bytes(), CodeSize, LzwOutput{*Pixels, Descriptor.Width, Descriptor.Height, Interlaced});
 }
 
 std::array<std::uint8_t, TBitmapInfoHeader::kSize> RecordBytes(const TBitmapInfoHeader& h) {

@@ -1,26 +1,37 @@
-// LZW decoding of an image's data into Pixels.
+// LZW decoding of an image's data into rows.
 //
-// Strings are not walked through the prefix chain per pixel: every table
-// entry remembers where its string was first written in the decode-order
-// output, so a code is one short word-wise copy from earlier output. The
-// output is Pixels itself for a sequential image and a scratch buffer, copied
-// out row by row, for an interlaced one. Pixels beyond the image (which must
-// raise once they complete a row) and matrices whose shape does not match the
-// descriptor go through the per-pixel row buffer path instead, which keeps the
-// exact order in which rows are stored and errors are raised.
+// Each string table entry keeps the last one to eight bytes of its string in
+// one 64-bit word, its "chunk", with the code of the string that ends just
+// before that chunk. A string of up to eight bytes, the common case, is then
+// written with a single word store, and a longer one with one store per eight
+// bytes. The table does not depend on where earlier output went, so rows can
+// go straight to their places in any order.
+//
+// A sequential image whose matrix has the descriptor's shape is decoded
+// straight into the matrix. Any other (interlaced, or a matrix of another
+// shape) is decoded into a window a few rows long whose complete rows are
+// stored every so often; the hot loop is the same for both. Rows are stored
+// lazily, but always before an error is raised or decoding ends, so errors
+// come in the order in which the rows completed.
+
+#include "gif/lzw_decoder.h"
 
 #include <algorithm>
-#include <cstdlib>
+#include <bit>
 #include <cstring>
 #include <memory>
+#include <new>
+#include <vector>
 
 #include "base/byte_order.h"
-#include "gif/byte_arrays.h"
-#include "gif/gif_sub_image.h"
+#include "gif/gif_decl.h"
 
 namespace gd {
 
 namespace {
+
+// Chunks are stored to the output as host words.
+static_assert(std::endian::native == std::endian::little, "chunks are written as little-endian words");
 
 // The decoding loop's helpers must melt into it so that its state stays in
 // registers.
@@ -32,15 +43,11 @@ namespace {
 
 constexpr unsigned kMaxCodes = 4096;
 constexpr unsigned kMaxWidth = 12;
-
-// A string table entry: where its string sits in the output, how long it is,
-// its first and its last byte. Roots have length 1 and offset 0.
-struct Entry {
-  std::uint32_t offset;
-  std::uint16_t length;
-  std::uint8_t first;
-  std::uint8_t suffix;
-};
+// Length − 1 of the codes that stand for no string: the clear and end codes
+// and those not yet in the table. Every real string is shorter.
+constexpr std::uint16_t kNoString = 0xFFFF;
+// A window holds at least this many pixels before its rows are stored.
+constexpr std::size_t kWindowRows = 16384;
 
 std::uint64_t Load64(const std::uint8_t* p) {
   return static_cast<std::uint64_t>(LeReader::Le32(p)) | (static_cast<std::uint64_t>(LeReader::Le32(p + 4)) << 32);
@@ -48,143 +55,168 @@ std::uint64_t Load64(const std::uint8_t* p) {
 
 void Store64(std::uint8_t* p, std::uint64_t v) { std::memcpy(p, &v, 8); }
 
-// Copies in whole words; may write up to 7 bytes past dst + length, which
-// later strings overwrite (the buffers carry slack for the last ones).
-void CopyWords(std::uint8_t* dst, const std::uint8_t* src, std::size_t length) {
-  for (std::size_t i = 0; i < length; i += 8) {
-    std::uint64_t word;
-    std::memcpy(&word, src + i, 8);
-    std::memcpy(dst + i, &word, 8);
+class Decoder {
+ public:
+  explicit Decoder(const LzwOutput& output);
+  Decoder(const Decoder&) = delete;
+  Decoder& operator=(const Decoder&) = delete;
+
+  void Run(std::span<const std::uint8_t> data, unsigned code_size);
+
+ private:
+  // Writes the string of code at p, and up to 7 bytes of junk after it.
+  void WriteString(std::uint8_t* p, unsigned code) const {
+    unsigned c = code;
+    std::uint8_t* q = p + (lm1_[c] & ~7u);
+    Store64(q, chunk_[c]);
+    while (q != p) {
+      c = chunk_prefix_[c];
+      q -= 8;
+      Store64(q, chunk_[c]);
+    }
+  }
+
+  std::uint8_t* Emit(std::uint8_t* dst, unsigned code);
+  void EnterWindow(std::int32_t row);
+  std::uint8_t* Flush(std::uint8_t* dst);
+  void StoreRow(const std::uint8_t* row);
+  void Finish(std::uint8_t* dst);
+  [[noreturn]] void BadCode(std::uint8_t* dst);
+
+  TByteArray2D& pixels_;
+  const std::size_t width_;
+  const std::int32_t height_;
+  const bool interlaced_;
+  const bool matrix_fits_;  // the matrix has the descriptor's shape
+
+  // Straight into the matrix: its storage and end.
+  bool direct_ = false;
+  std::uint8_t* base_ = nullptr;
+  std::uint8_t* image_end_ = nullptr;
+  // Through the window: its storage, its end, and the next row to store.
+  std::vector<std::uint8_t> window_;
+  std::uint8_t* hard_end_ = nullptr;
+  std::int32_t row_ = 0;
+  std::int32_t pass_ = 1;
+  // Where output starts, and the bound below which one word store of a short
+  // string needs no check.
+  std::uint8_t* start_ = nullptr;
+  std::uint8_t* fast_end_ = nullptr;
+
+  // The string table, one slot more than codes: a full table adds its
+  // entries to the spare slot, which no code reads.
+  std::uint64_t chunk_[kMaxCodes + 1];
+  std::uint16_t lm1_[kMaxCodes + 1];  // length − 1
+  std::uint16_t chunk_prefix_[kMaxCodes + 1];
+  std::uint8_t first_[kMaxCodes + 1];
+};
+
+Decoder::Decoder(const LzwOutput& output)
+    : pixels_(output.Pixels),
+      width_(static_cast<std::size_t>(std::max(output.Width, 0))),
+      height_(std::max(output.Height, 0)),
+      interlaced_(output.Interlaced),
+      matrix_fits_(static_cast<std::size_t>(output.Pixels.ColCount()) == width_ &&
+                   output.Pixels.RowCount() == height_) {
+  if (!interlaced_ && matrix_fits_ && width_ > 0 && height_ > 0) {
+    direct_ = true;
+    base_ = pixels_.Data().Data();
+    const std::size_t total = width_ * static_cast<std::size_t>(height_);
+    image_end_ = base_ + total;
+    start_ = base_;
+    fast_end_ = total >= 8 ? image_end_ - 8 : base_;
+  } else {
+    EnterWindow(0);
   }
 }
 
-class LzwDecoder {
- public:
-  LzwDecoder(TByteArray2D& pixels, std::int32_t width, std::int32_t height, bool interlaced)
-      : pixels_(pixels), width_(width), height_(height), interlaced_(interlaced), row_buffer_(width) {
-    if (pixels.ColCount() != width || pixels.RowCount() != height || width == 0 || height == 0)
-      return;  // row buffer path only
-    total_ = static_cast<std::size_t>(width) * static_cast<std::size_t>(height);
-    if (interlaced) {
-      scratch_.reset(static_cast<std::uint8_t*>(std::calloc(total_ + TBigByteArray::kSlack, 1)));
-      if (!scratch_) throw ENotEnoughMemory();
-      out_ = scratch_.get();
-      row_end_ = static_cast<std::size_t>(width);
-    } else {
-      out_ = pixels.Data().Data();
-    }
-    fast_ = true;
+void Decoder::EnterWindow(std::int32_t row) {
+  direct_ = false;
+  row_ = row;
+  const std::size_t flush_at = std::max(width_, kWindowRows);
+  try {
+    window_.assign(flush_at + kMaxCodes + 16, 0);
+  } catch (const std::bad_alloc&) {
+    throw ENotEnoughMemory();
   }
+  start_ = window_.data();
+  hard_end_ = start_ + window_.size();
+  fast_end_ = width_ == 0 ? start_ : start_ + flush_at;
+}
 
-  LzwDecoder(const LzwDecoder&) = delete;
-  LzwDecoder& operator=(const LzwDecoder&) = delete;
-
-  // A row that was not completed is not stored: take back what the direct
-  // writes put into Pixels (new storage is zero, and each row is written
-  // once), including the spill of the last word-wise copy.
-  ~LzwDecoder() {
-    if (!fast_ || interlaced_ || pos_ >= total_) return;
-    const std::size_t row_start = pos_ - pos_ % static_cast<std::size_t>(width_);
-    const std::size_t spill_end = std::min(pos_ + 8, total_);
-    std::memset(out_ + row_start, 0, spill_end - row_start);
+// The string of code at dst, wherever it has to go; returns the new end.
+std::uint8_t* Decoder::Emit(std::uint8_t* dst, unsigned code) {
+  const std::size_t length = lm1_[code] + 1u;
+  if (direct_) {
+    const auto room = static_cast<std::size_t>(image_end_ - dst);
+    if (length <= room) {
+      WriteString(dst, code);  // the junk goes to later rows or the matrix's slack
+      return dst + length;
+    }
+    // The image fills up here; the rest starts a row past the last one,
+    // which raises if it completes.
+    std::uint8_t string[kMaxCodes + 8];
+    WriteString(string, code);
+    std::memcpy(dst, string, room);
+    EnterWindow(height_);
+    std::memcpy(start_, string + room, length - room);
+    return start_ + (length - room);
   }
+  if (width_ == 0) throw EIndexOutOfBounds();  // a pixel with no column to go to
+  if (dst >= fast_end_ || length + 8 > static_cast<std::size_t>(hard_end_ - dst)) dst = Flush(dst);
+  WriteString(dst, code);
+  return dst + length;
+}
 
-  void Decode(std::span<const std::uint8_t> data, unsigned code_size);
+// Stores the window's complete rows and keeps the partial one.
+std::uint8_t* Decoder::Flush(std::uint8_t* dst) {
+  if (width_ == 0) return dst;
+  const auto have = static_cast<std::size_t>(dst - start_);
+  const std::size_t rows = have / width_;
+  for (std::size_t i = 0; i < rows; ++i) StoreRow(start_ + i * width_);
+  const std::size_t rest = have - rows * width_;
+  std::memmove(start_, start_ + rows * width_, rest);
+  return start_ + rest;
+}
 
- private:
-
-  // Interlaced: copies the rows that the output now covers to their places.
-  std::size_t CompleteRows(std::size_t pos) {
-    const std::size_t w = static_cast<std::size_t>(width_);
-    while (pos >= row_end_) {
-      std::memcpy(pixels_.Data().Data() + static_cast<std::size_t>(row_) * w, out_ + row_end_ - w, w);
-      row_ = NextInterlacedRow(row_, height_, pass_);
-      row_end_ += w;
-    }
-    return row_end_;
+void Decoder::StoreRow(const std::uint8_t* row) {
+  if (matrix_fits_) {
+    if (row_ >= height_) throw EIndexOutOfBounds();
+    std::memcpy(pixels_.Data().Data() + static_cast<std::size_t>(row_) * width_, row, width_);
+  } else {
+    pixels_.SetRow(row_ + 1, std::span<const std::uint8_t>(row, width_));
   }
+  row_ = interlaced_ ? NextInterlacedRow(row_, height_, pass_) : row_ + 1;
+}
 
-  // The string of code walked through the prefix chain, then stored pixel by
-  // pixel: what still fits the image directly, the rest through the row
-  // buffer, which raises when a row past the last one completes. Returns the
-  // output position.
-  std::size_t EmitSlow(unsigned code, std::size_t length, std::size_t pos) {
-    std::uint8_t* p = stack_ + length;
-    unsigned c = code;
-    while (c > max_root_) {
-      *--p = entries_[c].suffix;
-      c = prefix_[c];
-    }
-    *--p = static_cast<std::uint8_t>(c);
-    std::size_t i = 0;
-    if (fast_) {
-      // The image fills up here: finish it, then leave the direct path.
-      const std::size_t fit = total_ - pos;
-      std::memcpy(out_ + pos, stack_, fit);
-      pos = total_;
-      if (interlaced_)
-        CompleteRows(pos);
-      else
-        row_ = height_;
-      fast_ = false;
-      i = fit;
-    }
-    for (; i < length; ++i) {
-      row_buffer_.SetItem(column_, stack_[i]);
-      if (++column_ > width_) {
-        pixels_.SetRow(row_ + 1, row_buffer_);
-        row_ = interlaced_ ? NextInterlacedRow(row_, height_, pass_) : row_ + 1;
-        column_ = 1;
-      }
-    }
-    return pos;
+// Decoding ends: complete rows are stored, a partial one is dropped.
+void Decoder::Finish(std::uint8_t* dst) {
+  if (!direct_) {
+    Flush(dst);
+    return;
   }
+  // Take back the partial row and the junk after it; they were written into
+  // storage that was zero and that nothing else had written.
+  std::uint8_t* const row_start = base_ + static_cast<std::size_t>(dst - base_) / width_ * width_;
+  std::uint8_t* const junk_end = std::min(dst + 8, image_end_);
+  if (junk_end > row_start) std::memset(row_start, 0, static_cast<std::size_t>(junk_end - row_start));
+}
 
-  TByteArray2D& pixels_;
-  const std::int32_t width_;
-  const std::int32_t height_;
-  const bool interlaced_;
+void Decoder::BadCode(std::uint8_t* dst) {
+  Finish(dst);  // a row that completed before the bad code raises first
+  throw EGifException("Bad code");
+}
 
-  // Direct path: decode-order output, its size and the next position.
-  struct Free {
-    void operator()(std::uint8_t* p) const { std::free(p); }
-  };
-  std::unique_ptr<std::uint8_t, Free> scratch_;
-  std::uint8_t* out_ = nullptr;
-  std::size_t total_ = 0;
-  std::size_t pos_ = 0;
-  bool fast_ = false;
-  std::size_t row_end_ = 0;  // interlaced: output position that completes the current row
-
-  // Row order and the row buffer path.
-  std::int32_t row_ = 0;
-  std::int32_t pass_ = 1;
-  TBigByteArray row_buffer_;
-  std::int32_t column_ = 1;
-
-  unsigned max_root_ = 0;
-  Entry entries_[kMaxCodes];
-  std::uint16_t prefix_[kMaxCodes];
-  std::uint8_t stack_[kMaxCodes + 8];
-};
-
-// The hot loop keeps its state in locals: stores into the output may alias
-// any member, which would force the compiler to reload members after each.
-// pos_ is brought up to date whenever the loop is left, for the destructor.
-void LzwDecoder::Decode(std::span<const std::uint8_t> data, unsigned code_size) {
+void Decoder::Run(std::span<const std::uint8_t> data, unsigned code_size) {
   const unsigned clear = 1u << code_size;
   const unsigned end = clear + 1;
-  const unsigned max_root = clear - 1;
-  max_root_ = max_root;
   for (unsigned c = 0; c < clear; ++c) {
-    const auto b = static_cast<std::uint8_t>(c);
-    entries_[c] = Entry{0, 1, b, b};
+    chunk_[c] = c & 0xFFu;  // roots above 255 keep their low 8 bits
+    lm1_[c] = 0;
+    chunk_prefix_[c] = 0;
+    first_[c] = static_cast<std::uint8_t>(c);
   }
-  // Until the first clear code, behave as if one had just been read.
-  unsigned width = code_size + 1;
-  unsigned next_free = end + 1;
-  unsigned limit = 1u << width;
-  bool table_full = false;
+  std::fill(lm1_ + clear, lm1_ + kMaxCodes + 1, kNoString);
 
   // Bit reader: codes least significant bit first; running out of bits is
   // the end of the data.
@@ -192,8 +224,22 @@ void LzwDecoder::Decode(std::span<const std::uint8_t> data, unsigned code_size) 
   const std::uint8_t* const in_end = in + data.size();
   std::uint64_t bits = 0;
   unsigned count = 0;
-  // Returns the next code, or -1 at the end of the data.
-  auto read = [&]() GD_INLINE -> int {
+
+  unsigned width = 0;
+  unsigned limit = 0;
+  unsigned mask = 0;
+  unsigned next_free = 0;
+  auto restart = [&]() GD_INLINE {
+    width = code_size + 1;
+    limit = 1u << width;
+    mask = limit - 1;
+    next_free = end + 1;
+  };
+  // Until the first clear code, behave as if one had just been read.
+  restart();
+
+  // Reads a code of the current width; false at the end of the data.
+  auto read = [&](unsigned& code) GD_INLINE -> bool {
     if (count < width) {
       if (in_end - in >= 8) {
         bits |= Load64(in) << count;
@@ -204,144 +250,138 @@ void LzwDecoder::Decode(std::span<const std::uint8_t> data, unsigned code_size) 
           bits |= static_cast<std::uint64_t>(*in++) << count;
           count += 8;
         }
-        if (count < width) return -1;
+        if (count < width) return false;
       }
     }
-    const int code = static_cast<int>(static_cast<unsigned>(bits) & ((1u << width) - 1u));
+    code = static_cast<unsigned>(bits) & mask;
     bits >>= width;
     count -= width;
-    return code;
+    return true;
   };
 
-  std::uint8_t* const out = out_;
-  const std::size_t total = total_;
-  const bool interlaced = interlaced_;
-  bool fast = fast_;
-  std::size_t pos = 0;
-  std::size_t row_end = row_end_;
-
-  unsigned prev = 0;
-  std::size_t prev_pos = 0;
-  unsigned prev_len = 1;
-  std::uint8_t prev_first = 0;
-
-  auto add_entry = [&](std::uint8_t suffix) GD_INLINE {
-    if (next_free >= kMaxCodes) throw EGifException("Code size overflow");  // unreachable guard
-    entries_[next_free] = Entry{static_cast<std::uint32_t>(prev_pos), static_cast<std::uint16_t>(prev_len + 1),
-                                prev_first, suffix};
-    prefix_[next_free] = static_cast<std::uint16_t>(prev);
-    if (++next_free == limit) {
-      if (width == kMaxWidth) {
-        table_full = true;
-      } else {
-        limit <<= 1;
+  // The first byte of a code's string: in its chunk when it has only one.
+  auto first_of = [&](unsigned c) GD_INLINE -> std::uint8_t {
+    return lm1_[c] < 8 ? static_cast<std::uint8_t>(chunk_[c]) : first_[c];
+  };
+  // Counts a new entry and applies the width rule. A full table keeps
+  // next_free at 4096: later entries go to the spare slot.
+  auto count_entry = [&](unsigned n) GD_INLINE {
+    next_free = n + 1;
+    if (next_free == limit) {
+      if (width < kMaxWidth) {
         ++width;
+        limit <<= 1;
+        mask = limit - 1;
+      } else {
+        next_free = kMaxCodes;
+        limit = kMaxCodes + 1;
       }
     }
-  };
-  auto after_write = [&]() GD_INLINE {
-    if (interlaced && pos >= row_end) row_end = CompleteRows(pos);
-  };
-  auto slow = [&](unsigned code, std::size_t length) GD_INLINE {
-    pos_ = pos;
-    pos = EmitSlow(code, length, pos);
-    fast = fast_;
   };
 
-  try {
-    bool first_after_clear = true;
-    int next = read();
-    if (next < 0) {
-      pos_ = pos;
-      return;
+  // The previous code and its string.
+  unsigned prev = 0;
+  unsigned prev_lm1 = 0;
+  std::uint64_t prev_chunk = 0;
+  // A new entry: the previous string followed by first. An entry of up to
+  // eight bytes needs only its chunk and length: its first byte is in the
+  // chunk, and no walk ever follows its chunk prefix.
+  auto add_entry = [&](std::uint8_t first) GD_INLINE {
+    const unsigned n = next_free;
+    const unsigned lm1 = prev_lm1 + 1;
+    const unsigned k = lm1 & 7;
+    chunk_[n] = (k != 0 ? prev_chunk : 0) | (static_cast<std::uint64_t>(first) << (8 * k));
+    lm1_[n] = static_cast<std::uint16_t>(lm1);
+    if (lm1 >= 8) {
+      chunk_prefix_[n] = k != 0 ? chunk_prefix_[prev] : static_cast<std::uint16_t>(prev);
+      first_[n] = first_of(prev);
     }
-    unsigned code = static_cast<unsigned>(next);
-    while (code != end) {
-      if (code == clear) {
-        width = code_size + 1;
-        next_free = end + 1;
-        limit = 1u << width;
-        do {
-          next = read();
-          if (next < 0) {
-            pos_ = pos;
-            return;
-          }
-          code = static_cast<unsigned>(next);
-        } while (code == clear);
-        if (code == end) throw EGifException("Bad code");
-        first_after_clear = true;
+    count_entry(n);
+  };
+  auto become_prev = [&](unsigned code) GD_INLINE {
+    prev = code;
+    prev_lm1 = lm1_[code];
+    prev_chunk = chunk_[code];
+  };
+
+  // Output: the members are read into locals, which byte stores cannot
+  // alias; only Emit changes where output goes.
+  std::uint8_t* dst = start_;
+  const std::uint8_t* fast_end = fast_end_;
+  auto emit = [&](unsigned code) GD_INLINE {
+    dst = Emit(dst, code);
+    fast_end = fast_end_;
+  };
+  unsigned code = 0;
+  if (!read(code) || code == end) return Finish(dst);
+  for (;;) {
+    // The first code of a table: after clear codes, or at the start.
+    if (code == clear) {
+      std::fill(lm1_ + end + 1, lm1_ + next_free, kNoString);
+      restart();
+      do {
+        if (!read(code)) return Finish(dst);
+      } while (code == clear);
+      if (code == end) BadCode(dst);
+    }
+    if (code >= next_free) code = 0;
+    emit(code);
+    become_prev(code);
+
+    // Codes that add entries, until the next clear code.
+    for (;;) {
+      // The hot loop: strings of up to 8 bytes with room to spare.
+      while (in_end - in >= 8) {
+        bits |= Load64(in) << count;
+        in += (63 - count) >> 3;
+        count |= 56;
+        code = static_cast<unsigned>(bits) & mask;
+        const unsigned lm1 = lm1_[code];
+        if (lm1 >= 8 || dst >= fast_end) break;
+        bits >>= width;
+        count -= width;
+        const std::uint64_t chunk = chunk_[code];
+        Store64(dst, chunk);
+        dst += lm1 + 1;
+        if (prev_lm1 < 7) {
+          const unsigned n = next_free;
+          chunk_[n] = prev_chunk | ((chunk & 0xFF) << (8 * (prev_lm1 + 1)));
+          lm1_[n] = static_cast<std::uint16_t>(prev_lm1 + 1);
+          count_entry(n);
+        } else {
+          add_entry(static_cast<std::uint8_t>(chunk));
+        }
+        prev = code;
+        prev_lm1 = lm1;
+        prev_chunk = chunk;
       }
-      const std::size_t here = pos;
-      unsigned length;
-      std::uint8_t first;
-      if (first_after_clear) {
-        first_after_clear = false;
-        if (code >= next_free) code = 0;
-        length = 1;
-        first = static_cast<std::uint8_t>(code);
-        if (fast && pos < total) {
-          out[pos++] = first;
-          after_write();
-        } else {
-          slow(code, 1);
-        }
-      } else if (code < next_free) {
-        const Entry e = entries_[code];
-        length = e.length;
-        first = e.first;
-        if (fast && length <= total - pos) {
-          const std::uint8_t* src = out + e.offset;
-          std::uint8_t* dst = out + pos;
-          std::uint64_t word = Load64(src);
-          if (code <= max_root) word = code;
-          Store64(dst, word);
-          if (length > 8) CopyWords(dst + 8, src + 8, length - 8);
-          pos += length;
-          after_write();
-        } else {
-          slow(code, length);
-        }
-        add_entry(first);
+      // Everything else, one code at a time.
+      if (!read(code)) return Finish(dst);
+      if (code == clear) break;
+      if (code == end) return Finish(dst);
+      if (code == next_free && next_free < kMaxCodes) {
+        add_entry(first_of(prev));  // the string being defined: previous + its own first byte
+      } else if (lm1_[code] == kNoString) {
+        BadCode(dst);
       } else {
-        if (code != next_free) throw EGifException("Bad code");
-        add_entry(prev_first);
-        length = prev_len + 1;
-        first = prev_first;
-        if (fast && length <= total - pos) {
-          std::uint8_t* dst = out + pos;
-          CopyWords(dst, out + prev_pos, prev_len);
-          dst[prev_len] = prev_first;
-          pos += length;
-          after_write();
-        } else {
-          slow(code, length);
-        }
+        add_entry(first_of(code));
       }
-      prev = code;
-      prev_pos = here;
-      prev_len = length;
-      prev_first = first;
-      next = read();
-      if (next < 0) break;
-      code = static_cast<unsigned>(next);
-      if (table_full && code != clear) throw EGifException("Code size overflow");
-      table_full = false;
+      emit(code);
+      become_prev(code);
     }
-  } catch (...) {
-    pos_ = pos;
-    throw;
   }
-  pos_ = pos;
 }
 
 }  // namespace
 
-void TGifSubImage::DecodeImage() {
-  if (CodeSize < 2 || CodeSize > 9) throw EGifException("Bad code Size");
-  ImageData->Reset();  // no data sub-block at all raises here
-  auto decoder = std::make_unique<LzwDecoder>(*Pixels, Descriptor.Width, Descriptor.Height, Interlaced);
-  decoder->Decode(ImageData->Bytes(), CodeSize);
+void CheckLzwCodeSize(unsigned code_size) {
+  if (code_size < 2 || code_size > 9) throw EGifException("Bad code Size");
+}
+
+void DecodeLzw(std::span<const std::uint8_t> data, unsigned code_size, const LzwOutput& output) {
+  CheckLzwCodeSize(code_size);
+  auto decoder = std::make_unique<Decoder>(output);
+  decoder->Run(data, code_size);
 }
 
 }  // namespace gd

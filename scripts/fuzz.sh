@@ -9,7 +9,10 @@ cmake --preset fuzz >/dev/null
 cmake --build --preset fuzz -j "$(nproc)" --target fuzz_extract fuzz_gif fuzz_carve
 work=$root/build/fuzz/work
 rm -rf "$work/seeds"
-python3 "$root/fuzz/make_seeds.py" "$work/seeds"
+# Debian's own Python, which has Pillow (python3-pil) for the GIF seeds.
+python=/usr/bin/python3
+[ -x "$python" ] || python=python3
+"$python" "$root/fuzz/make_seeds.py" "$work/seeds"
 status=0
 for target in extract gif carve; do
   exe=$root/build/fuzz/fuzz/fuzz_$target

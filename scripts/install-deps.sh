@@ -16,6 +16,8 @@ packages=(
   zlib1g-dev libz-mingw-w64-dev
   # GIF: reference decoders and encoders for comparison, giflib for the benchmark
   libgif-dev giflib-tools python3-pil
+  # every icon picture a resource-parsing pipeline gets, for comparison
+  icoutils
   # SHA-256 for the manifest (OpenSSL's libcrypto)
   libssl-dev
   # the gallery page's test in a real browser (headless)

@@ -18,6 +18,10 @@ source=${1:-/usr/lib/x86_64-linux-gnu/wine/x86_64-windows}
 shift || true
 echo "Extracting bitmaps from $source into $(pwd)/BmpSave"
 "$root/build/linux/cli/glimmerdig-cli" "$@" "$source"
+echo
+echo "Every image these files hold (PNG and GIF too, icons whatever their declared size), with its transparency:"
+echo "  $root/build/linux/cli/glimmerdig-cli --all --format png --gallery -o BmpSave-all $source"
+echo "  (mkdir BmpSave-all first; then open BmpSave-all/index.html)"
 exe=$(find "$root/build/windows/app" -maxdepth 1 -name 'glimmerdig.exe' 2>/dev/null | head -1)
 if [ -n "$exe" ]; then
   echo "The Windows program is $exe (with its help file beside it); on Linux: wine $exe"

@@ -40,6 +40,12 @@ class EFCreateError : public Exception {
       : Exception("Cannot create file \"" + path + "\"") {}
 };
 
+// A memory stream that cannot grow to the size a write or SetSize asks for.
+class EMemoryStreamError : public Exception {
+ public:
+  EMemoryStreamError() : Exception("Out of memory while expanding memory stream") {}
+};
+
 // A picture that cannot be loaded: unknown extension or malformed bitmap.
 class EInvalidGraphic : public Exception {
  public:

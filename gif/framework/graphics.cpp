@@ -4,16 +4,16 @@
 #include <array>
 #include <cctype>
 #include <filesystem>
+#include <utility>
 
-#include "base/byte_order.h"
+#include "base/bitmap_file_header.h"
+#include "base/bitmap_info_header.h"
 #include "gif/framework/exception.h"
 
 namespace gd {
 
 namespace {
 
-constexpr std::size_t kFileHeaderSize = 14;
-constexpr std::size_t kInfoHeaderSize = 40;
 
 std::string Lower(std::string_view s) {
   std::string out(s);
@@ -55,21 +55,31 @@ TGraphicClass TBitmap::Class() {
   return &info;
 }
 
-void TBitmap::LoadFromStream(TStream& stream) {
-  std::array<std::uint8_t, kFileHeaderSize + kInfoHeaderSize> head{};
-  if (stream.Read(head) != head.size()) InvalidBitmap();
-  LeReader r(head);
-  if (r.U8() != 'B' || r.U8() != 'M') InvalidBitmap();
-  const std::uint32_t file_size = r.U32();
-  r.Skip(4);
-  const std::uint32_t off_bits = r.U32();
-  const std::uint32_t info_size = r.U32();
-  const std::int32_t width = r.I32();
-  const std::int32_t height = r.I32();
-  const std::uint16_t planes = r.U16();
-  const std::uint16_t bit_count = r.U16();
-  const std::uint32_t compression = r.U32();
-  if (info_size < kInfoHeaderSize || planes != 1 || compression != 0 || width < 0 ||
+namespace {
+
+constexpr std::size_t kHeadersSize = BitmapFileHeader::kSize + BitmapInfoHeader::kSize;
+
+struct BitmapShape {
+  std::uint32_t file_size;
+  std::int32_t width;
+  std::int32_t height;
+  std::uint16_t bit_count;
+};
+
+// Checks the two headers of a bitmap file of which available bytes (headers
+// included) can be had; raises EInvalidGraphic when they do not describe a
+// whole, well-formed bitmap there.
+BitmapShape CheckHeaders(std::span<const std::uint8_t, kHeadersSize> head, std::size_t available) {
+  BitmapFileHeader file_header;
+  RecordFromBytes(head, file_header);
+  const BitmapInfoHeader info = ParseInfoHeader(head.subspan(BitmapFileHeader::kSize));
+  if (file_header.bfType != BitmapFileHeader::kType) InvalidBitmap();
+  const std::uint32_t file_size = file_header.bfSize;
+  const std::uint32_t off_bits = file_header.bfOffBits;
+  const std::int32_t width = info.biWidth;
+  const std::int32_t height = info.biHeight;
+  const std::uint16_t bit_count = info.biBitCount;
+  if (info.biSize < BitmapInfoHeader::kSize || info.biPlanes != 1 || info.biCompression != 0 || width < 0 ||
       height == INT32_MIN)
     InvalidBitmap();
   if (bit_count != 1 && bit_count != 4 && bit_count != 8 && bit_count != 24 && bit_count != 32)
@@ -79,19 +89,45 @@ void TBitmap::LoadFromStream(TStream& stream) {
   const std::uint64_t rows = static_cast<std::uint64_t>(height < 0 ? -static_cast<std::int64_t>(height)
                                                                    : static_cast<std::int64_t>(height));
   const std::uint64_t needed = static_cast<std::uint64_t>(off_bits) + row * rows;
-  if (off_bits < kFileHeaderSize + info_size || needed > file_size) InvalidBitmap();
-  if (file_size - head.size() > stream.Size() - std::min(stream.Size(), stream.Position()))
-    InvalidBitmap();
+  if (off_bits < BitmapFileHeader::kSize + info.biSize || needed > file_size) InvalidBitmap();
+  if (file_size > available) InvalidBitmap();
+  return {file_size, width, height, bit_count};
+}
 
-  std::vector<std::uint8_t> file(file_size);
+}  // namespace
+
+void TBitmap::LoadFromStream(TStream& stream) {
+  std::array<std::uint8_t, kHeadersSize> head{};
+  if (stream.Read(head) != head.size()) InvalidBitmap();
+  const BitmapShape shape =
+      CheckHeaders(head, head.size() + (stream.Size() - std::min(stream.Size(), stream.Position())));
+  ByteVector file(shape.file_size);
   std::copy(head.begin(), head.end(), file.begin());
   const std::span<std::uint8_t> rest(file.data() + head.size(), file.size() - head.size());
   if (stream.Read(rest) != rest.size()) InvalidBitmap();
   file_ = std::move(file);
-  width_ = width;
-  height_ = height;
-  bit_count_ = bit_count;
+  width_ = shape.width;
+  height_ = shape.height;
+  bit_count_ = shape.bit_count;
 }
+
+void TBitmap::TakeFromStream(TMemoryStream& stream) {
+  if (stream.Position() != 0) {
+    LoadFromStream(stream);
+    return;
+  }
+  const std::span<const std::uint8_t> bytes = std::as_const(stream).Memory();
+  if (bytes.size() < kHeadersSize) InvalidBitmap();
+  const BitmapShape shape = CheckHeaders(bytes.first<kHeadersSize>(), bytes.size());
+  ByteVector file = stream.Release();
+  file.resize(shape.file_size);
+  file_ = std::move(file);
+  width_ = shape.width;
+  height_ = shape.height;
+  bit_count_ = shape.bit_count;
+}
+
+void TBitmap::SaveToFile(const std::string& path) const { WriteFileBytes(path, file_); }
 
 void TBitmap::SaveToStream(TStream& stream) const { stream.Write(file_); }
 

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -38,7 +39,7 @@ class TGraphic {
 
   // Whole-file helpers over LoadFromStream and SaveToStream (UTF-8 paths).
   void LoadFromFile(const std::string& path);
-  void SaveToFile(const std::string& path) const;
+  virtual void SaveToFile(const std::string& path) const;
 };
 
 // A Windows bitmap, kept as its file image (file header, info header,
@@ -52,16 +53,24 @@ class TBitmap : public TGraphic {
   // the bitmap as it was.
   void LoadFromStream(TStream& stream) override;
   void SaveToStream(TStream& stream) const override;
+  // Writes the file image without a copy of it in between.
+  void SaveToFile(const std::string& path) const override;
   std::int32_t Width() const override { return width_; }
   std::int32_t Height() const override { return height_; }
   bool Empty() const override { return file_.empty(); }
 
   std::uint16_t BitCount() const { return bit_count_; }
   // The bitmap file image as loaded; empty before the first load.
-  const std::vector<std::uint8_t>& FileBytes() const { return file_; }
+  std::span<const std::uint8_t> FileBytes() const { return file_; }
+
+ protected:
+  // LoadFromStream for a memory stream at position 0 that is not needed
+  // afterwards: on success the bitmap takes the stream's bytes instead of a
+  // copy, and the stream is left empty. On failure nothing changes.
+  void TakeFromStream(TMemoryStream& stream);
 
  private:
-  std::vector<std::uint8_t> file_;
+  ByteVector file_;
   std::int32_t width_ = 0;
   std::int32_t height_ = 0;
   std::uint16_t bit_count_ = 0;

@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "gif/framework/big_block.h"
+
 namespace gd {
 
 class TStream {
@@ -21,7 +23,8 @@ class TStream {
   // Copies up to buffer.size() bytes from the position on and advances past
   // them; returns how many came.
   virtual std::size_t Read(std::span<std::uint8_t> buffer) = 0;
-  // Writes all of bytes at the position, growing the stream as needed.
+  // Writes all of bytes at the position, growing the stream as needed; a
+  // memory stream that cannot grow raises EMemoryStreamError.
   virtual void Write(std::span<const std::uint8_t> bytes) = 0;
   virtual std::size_t Size() const = 0;
   virtual std::size_t Position() const = 0;
@@ -36,7 +39,9 @@ class TStream {
 class TMemoryStream : public TStream {
  public:
   TMemoryStream() = default;
-  explicit TMemoryStream(std::vector<std::uint8_t> bytes) : bytes_(std::move(bytes)) {}
+  explicit TMemoryStream(ByteVector bytes) : bytes_(std::move(bytes)) {}
+  explicit TMemoryStream(std::span<const std::uint8_t> bytes) : bytes_(bytes.begin(), bytes.end()) {}
+  explicit TMemoryStream(const std::vector<std::uint8_t>& bytes) : TMemoryStream(std::span(bytes)) {}
 
   std::size_t Read(std::span<std::uint8_t> buffer) override;
   void Write(std::span<const std::uint8_t> bytes) override;
@@ -44,20 +49,27 @@ class TMemoryStream : public TStream {
   std::size_t Position() const override { return position_; }
   void SetPosition(std::size_t position) override { position_ = position; }
 
-  // Grows or shrinks the stream; new bytes are 0. The position is kept.
-  void SetSize(std::size_t size) { bytes_.resize(size); }
+  // Grows or shrinks the stream; new bytes are 0. The position is kept. A
+  // size that cannot be had raises EMemoryStreamError.
+  void SetSize(std::size_t size);
   std::span<std::uint8_t> Memory() { return bytes_; }
   std::span<const std::uint8_t> Memory() const { return bytes_; }
   void Clear();
+  // Hands over the bytes, leaving the stream empty at position 0.
+  ByteVector Release();
 
   // Whole-file load and save; paths are UTF-8. Failures raise EFOpenError
-  // and EFCreateError.
+  // and EFCreateError (WriteFileBytes below).
   void LoadFromFile(const std::string& path);
   void SaveToFile(const std::string& path) const;
 
  private:
-  std::vector<std::uint8_t> bytes_;
+  ByteVector bytes_;
   std::size_t position_ = 0;
 };
+
+// Writes bytes as the whole file at path (UTF-8), replacing it; a file that
+// cannot be written raises EFCreateError and is removed.
+void WriteFileBytes(const std::string& path, std::span<const std::uint8_t> bytes);
 
 }  // namespace gd

@@ -47,9 +47,13 @@ class Dib:
         self.row = (self.w * self.bits + 31) // 32 * 4
         self.mask_row = (self.w + 31) // 32 * 4
         self.palette = self.clr_used or (1 << self.bits if self.bits <= 8 else 0)
-        self.square = (self.h == 2 * self.w and self.w <= 1024) or \
-            self.size_image == (self.row + self.mask_row) * self.w
-        self.rows = self.w if self.square else self.h
+        half = self.h // 2
+        # An icon of another shape is told by an image size of half its rows,
+        # with or without their mask.
+        half_declared = self.h % 2 == 0 and self.size_image in (self.row * half, (self.row + self.mask_row) * half)
+        icon = (self.h == 2 * self.w and self.w <= 1024) or half_declared
+        self.square = icon or self.size_image == (self.row + self.mask_row) * self.w
+        self.rows = half if icon else self.w if self.square else self.h
         self.colour_at = off + 40 + 4 * self.palette
         self.mask_at = self.colour_at + self.row * self.rows
         self.mask_end = self.mask_at + self.mask_row * self.rows

@@ -213,33 +213,25 @@ Bytes SpreadIcons() {
 }
 
 TEST_F(Runs, AFolderWalkHonoursCancelBetweenTheWindowsOfALargeFile) {
-  for (const bool read_ahead : {false, true}) {
-    SCOPED_TRACE(read_ahead ? "read-ahead" : "no read-ahead");
-    TempDir tmp;
-    const std::string save = tmp.MakeFolder("save");
-    tmp.Write("src/big.bin", SpreadIcons());
-    RecordingHost host;
-    TResExtract engine(*fs_, host, host, host);
-    engine.SetSaveDir(save);
-    engine.SetReadOptions({4096, read_ahead});
-    // Cancel on the third poll after the file was started: between windows.
-    int polls_in_file = 0;
-    host.on_poll = [&] {
-      if (!host.statuses.empty() && ++polls_in_file == 3) host.cancel_at_poll = host.polls;
-    };
-    const int written = engine.ExtractFromFolder(tmp / "src");
-    EXPECT_GT(written, 0);
-    EXPECT_LT(written, 20);
-    EXPECT_EQ(FileNames(save).size(), static_cast<std::size_t>(written));  // those written stay
+  tmp_.Write("src/big.bin", SpreadIcons());
+  engine_.SetReadOptions({4096});
+  // Cancel on the third poll after the file was started: between windows.
+  int polls_in_file = 0;
+  host_.on_poll = [&] {
+    if (!host_.statuses.empty() && ++polls_in_file == 3) host_.cancel_at_poll = host_.polls;
+  };
+  const int written = engine_.ExtractFromFolder(tmp_ / "src");
+  EXPECT_GT(written, 0);
+  EXPECT_LT(written, 20);
+  EXPECT_EQ(FileNames(save_).size(), static_cast<std::size_t>(written));  // those written stay
 
-    // A run over a file list does not poll, and reads the file to its end.
-    RecordingHost list_host;
-    TResExtract list_engine(*fs_, list_host, list_host, list_host);
-    list_engine.SetSaveDir(tmp.MakeFolder("save2"));
-    list_engine.SetReadOptions({4096, read_ahead});
-    EXPECT_EQ(list_engine.ExtractFromFiles({tmp / "src/big.bin"}), 20);
-    EXPECT_EQ(list_host.polls, 0);
-  }
+  // A run over a file list does not poll, and reads the file to its end.
+  RecordingHost list_host;
+  TResExtract list_engine(*fs_, list_host, list_host, list_host);
+  list_engine.SetSaveDir(tmp_.MakeFolder("save2"));
+  list_engine.SetReadOptions({4096});
+  EXPECT_EQ(list_engine.ExtractFromFiles({tmp_ / "src/big.bin"}), 20);
+  EXPECT_EQ(list_host.polls, 0);
 }
 
 TEST_F(Runs, LargeFilesReportHowFarThroughThemTheRunIs) {

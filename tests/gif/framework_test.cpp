@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <filesystem>
+#include <functional>
+#include <limits>
 #include <stdexcept>
 #include <vector>
 
@@ -12,6 +15,8 @@
 
 namespace gd {
 namespace {
+
+std::vector<std::uint8_t> Copy(std::span<const std::uint8_t> bytes) { return {bytes.begin(), bytes.end()}; }
 
 TEST(Lists, IndexErrorsCarryTheZeroBasedIndex) {
   TStringList strings;
@@ -62,6 +67,48 @@ TEST(MemoryStream, WriteOverwritesAndGrows) {
   EXPECT_EQ(s.Memory()[3], 8);
 }
 
+TEST(MemoryStream, GrowthThatCannotBeHadRaisesTheStreamError) {
+  const std::uint8_t two[] = {1, 2};
+  const std::function<void(TMemoryStream&)> cases[] = {
+      [](TMemoryStream& s) { s.SetSize(std::numeric_limits<std::size_t>::max()); },
+      [&](TMemoryStream& s) {
+        s.SetPosition(std::numeric_limits<std::size_t>::max() - 1);
+        s.Write(two);
+      },
+  };
+  for (const auto& grow : cases) {
+    TMemoryStream s(std::vector<std::uint8_t>{7});
+    try {
+      grow(s);
+      ADD_FAILURE();
+    } catch (const EMemoryStreamError& e) {
+      EXPECT_STREQ(e.what(), "Out of memory while expanding memory stream");
+    }
+    EXPECT_EQ(s.Size(), 1u);
+  }
+}
+
+TEST(MemoryStream, FilesThatCannotBeReadOrWrittenNameThePath) {
+  const std::filesystem::path dir = std::filesystem::temp_directory_path() / "glimmerdig-no-such-folder";
+  std::filesystem::remove_all(dir);
+  const std::u8string u8 = (dir / "a.bmp").u8string();
+  const std::string path(u8.begin(), u8.end());
+  TMemoryStream s(std::vector<std::uint8_t>{1, 2, 3});
+  try {
+    s.LoadFromFile(path);
+    ADD_FAILURE();
+  } catch (const EFOpenError& e) {
+    EXPECT_EQ(e.what(), "Cannot open file \"" + path + "\"");
+  }
+  EXPECT_EQ(s.Size(), 3u);  // kept what it had
+  try {
+    s.SaveToFile(path);
+    ADD_FAILURE();
+  } catch (const EFCreateError& e) {
+    EXPECT_EQ(e.what(), "Cannot create file \"" + path + "\"");
+  }
+}
+
 class FakeGraphic : public TBitmap {
  public:
   static TGraphicClass Class() {
@@ -99,7 +146,7 @@ TEST(Bitmap, MalformedBitmapStreamsAreRefusedAndLeaveTheBitmapAsItWas) {
   TMemoryStream s(good);
   bitmap.LoadFromStream(s);
   EXPECT_EQ(bitmap.Width(), 1);
-  EXPECT_EQ(bitmap.FileBytes(), good);
+  EXPECT_EQ(Copy(bitmap.FileBytes()), good);
 
   struct Case {
     const char* what;
@@ -114,7 +161,7 @@ TEST(Bitmap, MalformedBitmapStreamsAreRefusedAndLeaveTheBitmapAsItWas) {
     bad[c.offset] = c.value;
     TMemoryStream bs(bad);
     EXPECT_THROW(bitmap.LoadFromStream(bs), EInvalidGraphic) << c.what;
-    EXPECT_EQ(bitmap.FileBytes(), good) << c.what;
+    EXPECT_EQ(Copy(bitmap.FileBytes()), good) << c.what;
   }
   TMemoryStream truncated(std::vector<std::uint8_t>(good.begin(), good.begin() + 60));
   EXPECT_THROW(bitmap.LoadFromStream(truncated), EInvalidGraphic);

@@ -64,6 +64,30 @@ TEST(BitmapStream, RowLengthPadding) {
   for (const Case& c : cases) EXPECT_EQ(BitmapOf(test::SimpleGif(c.width, 1, Bytes(c.width, 1))).size(), c.size);
 }
 
+TEST(BitmapStream, BitmapIsTheImageWhateverTheScreenAndThePlace) {
+  const Bytes pixels = {0, 1, 2, 3, 2, 1};
+  const Bytes plain = BitmapOf(test::SimpleGif(3, 2, pixels));
+  struct Case {
+    const char* what;
+    unsigned screen_width, screen_height, left, top;
+  };
+  const Case cases[] = {
+      {"screen larger than the image, image at 4,5", 10, 8, 4, 5},
+      {"screen smaller than the image, image at 1,0", 2, 1, 1, 0},
+  };
+  for (const Case& c : cases) {
+    Bytes gif = test::Head(c.screen_width, c.screen_height);
+    Append(gif, test::Image(3, 2, 0, {}, 2, test::LzwRootCodes(pixels, 2), c.left, c.top));
+    gif.push_back(0x3B);
+    TGifFile file;
+    TMemoryStream in(gif);
+    file.LoadFromStream(in);
+    EXPECT_EQ(file.SubImage(1).Descriptor.Left, c.left) << c.what;
+    EXPECT_EQ(file.SubImage(1).Descriptor.Top, c.top) << c.what;
+    EXPECT_EQ(BitmapOf(gif), plain) << c.what;
+  }
+}
+
 TEST(BitmapStream, ZeroHeightImageIsHeadersOnly) {
   Bytes gif = test::Head(3, 0);
   Append(gif, test::Image(3, 0, 0, {}, 2, {0x05}));  // data: the end code alone
@@ -151,7 +175,7 @@ TEST_F(GifBitmapTest, FailuresLeaveTheBitmapAsItWas) {
   TGifBitmap bitmap;
   TMemoryStream good(test::SimpleGif(2, 1, {1, 2}));
   bitmap.LoadFromStream(good);
-  const Bytes before = bitmap.FileBytes();
+  const Bytes before(bitmap.FileBytes().begin(), bitmap.FileBytes().end());
 
   Bytes no_image = test::Head(1, 1);
   no_image.push_back(0x3B);
@@ -175,7 +199,7 @@ TEST_F(GifBitmapTest, FailuresLeaveTheBitmapAsItWas) {
     } catch (const Exception& e) {
       EXPECT_EQ(e.what(), c.message);
     }
-    EXPECT_EQ(bitmap.FileBytes(), before);
+    EXPECT_EQ(Bytes(bitmap.FileBytes().begin(), bitmap.FileBytes().end()), before);
   }
 }
 

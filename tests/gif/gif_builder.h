@@ -127,10 +127,10 @@ inline Bytes Head(unsigned width, unsigned height, bool global_table = true, uns
 // An image: separator, descriptor (packed as given), optional local table
 // bytes, code size byte and the LZW data in sub-blocks.
 inline Bytes Image(unsigned width, unsigned height, std::uint8_t packed, const Bytes& local_table,
-                   unsigned code_size, const Bytes& lzw) {
+                   unsigned code_size, const Bytes& lzw, unsigned left = 0, unsigned top = 0) {
   Bytes out{0x2C};
-  Put16(out, 0);
-  Put16(out, 0);
+  Put16(out, left);
+  Put16(out, top);
   Put16(out, width);
   Put16(out, height);
   out.push_back(packed);
@@ -155,8 +155,9 @@ inline Bytes SimpleGif(unsigned width, unsigned height, const Bytes& pixels, uns
 namespace gd::test {
 
 // A real LZW encoder (table codes, KwKwK cases, width growth), clearing
-// before the table gets near full.
-inline Bytes LzwEncode(const Bytes& pixels, unsigned code_size, bool with_end = true) {
+// before the table gets near full; with never_clear it lets the table fill
+// and goes on with the entries it has, as some encoders do.
+inline Bytes LzwEncode(const Bytes& pixels, unsigned code_size, bool with_end = true, bool never_clear = false) {
   CodePacker packer;
   WidthTracker widths(code_size);
   const unsigned clear = 1u << code_size;
@@ -179,10 +180,10 @@ inline Bytes LzwEncode(const Bytes& pixels, unsigned code_size, bool with_end = 
         continue;
       }
       emit(w);
-      if (next < 4000) {
+      if (next < (never_clear ? 4096u : 4000u)) {
         if (kids.empty()) kids.assign(256, -1);
         kids[c] = static_cast<int>(next++);
-      } else {
+      } else if (!never_clear) {
         packer.Put(clear, widths.Width());
         widths.Clear();
         reset();

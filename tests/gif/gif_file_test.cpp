@@ -173,6 +173,30 @@ TEST(GifFile, ExtensionsGoToTheImageAfterThemAndTheLastControlBlockDecides) {
   EXPECT_EQ(lines->Get(0), "hi");
 }
 
+TEST(GifFile, TheLastGraphicControlBlockDecidesDisposalAndTransparency) {
+  struct Case {
+    std::vector<std::uint8_t> packed;  // of each graphic control extension, in file order
+    std::uint8_t disposal;
+    bool transparent;
+  };
+  const Case cases[] = {
+      {{}, 0, false},
+      {{0x05}, 1, true},
+      {{0x09, 0x04}, 1, false},
+      {{0x04, 0x1D}, 7, true},
+  };
+  for (const Case& c : cases) {
+    Bytes bytes = test::Head(1, 1);
+    for (std::uint8_t packed : c.packed) Append(bytes, {0x21, 0xF9, 4, packed, 0, 0, 3, 0});
+    Append(bytes, test::Image(1, 1, 0, {}, 2, test::LzwRootCodes({1}, 2)));
+    bytes.push_back(0x3B);
+    auto gif = Load(bytes);
+    const TGifSubImage& image = gif->SubImage(1);
+    EXPECT_EQ(image.DisposalMethod, c.disposal) << c.packed.size() << " blocks";
+    EXPECT_EQ(image.Transparent, c.transparent) << c.packed.size() << " blocks";
+  }
+}
+
 TEST(GifFile, ImageDescriptorPackedFields) {
   // Interlaced without a local table: the local count still becomes 2.
   Bytes bytes = test::Head(1, 1, true, 4);

@@ -69,6 +69,7 @@ TEST(HostileGif, Rows) {
   };
   const Row rows[] = {
       {"a code above the next free code", WithCodes(2, 1, {4, 1, 7, 5}), "Bad code", 0},
+      {"a bad code after the frame is complete", WithCodes(1, 1, {4, 1, 7}), "Bad code", 0},
       {"clear code then end code", WithCodes(2, 1, {4, 5}), "Bad code", 0},
       // Code 6 is the table entry made on the spot: "1, 1".
       {"more pixels than the frame", WithCodes(1, 1, {4, 1, 6, 5}), "Dynamic array index out of bounds", 0},

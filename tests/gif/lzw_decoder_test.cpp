@@ -3,8 +3,8 @@
 #include <random>
 #include <typeinfo>
 
-#include "gif/gif_file.h"
 #include "gif/gif_sub_image.h"
+#include "gif/lzw_decoder.h"
 #include "gif_builder.h"
 #include "reference_decoder.h"
 
@@ -14,29 +14,22 @@ namespace {
 using test::Bytes;
 using test::CodePacker;
 
-// An image with the given shape and data, decoded on its own.
+// Data decoded on its own into a fresh matrix of the given shape.
 struct Decoded {
   std::string error;  // "" when decoding returned normally
   Bytes pixels;       // the whole matrix afterwards
 };
 
-Decoded Decode(unsigned width, unsigned height, bool interlaced, unsigned code_size, const Bytes& data,
-               std::size_t block_size = 255) {
-  TGifSubImage image(256, nullptr);
-  image.Descriptor.Width = static_cast<std::uint16_t>(width);
-  image.Descriptor.Height = static_cast<std::uint16_t>(height);
-  image.Interlaced = interlaced;
-  image.CodeSize = static_cast<std::uint8_t>(code_size);
-  image.Pixels = std::make_unique<TByteArray2D>(static_cast<std::int32_t>(width), static_cast<std::int32_t>(height));
-  for (std::size_t i = 0; i < data.size(); i += block_size)
-    image.ImageData->AddBlock(std::span<const std::uint8_t>(data.data() + i, std::min(block_size, data.size() - i)));
+Decoded Decode(unsigned width, unsigned height, bool interlaced, unsigned code_size, const Bytes& data) {
+  TByteArray2D matrix(static_cast<std::int32_t>(width), static_cast<std::int32_t>(height));
   Decoded out;
   try {
-    image.DecodeImage();
+    DecodeLzw(data, code_size,
+              LzwOutput{matrix, static_cast<std::int32_t>(width), static_cast<std::int32_t>(height), interlaced});
   } catch (const Exception& e) {
     out.error = test::ErrorName(e);
   }
-  const auto all = image.Pixels->Data().Bytes();
+  const auto all = matrix.Data().Bytes();
   out.pixels.assign(all.begin(), all.end());
   return out;
 }
@@ -56,8 +49,46 @@ TEST(LzwDecoder, CodeSizeMustBeTwoToNine) {
   EXPECT_EQ(d.pixels, (Bytes{300 & 0xFF, 7}));
 }
 
-TEST(LzwDecoder, NoDataSubBlockIsTheStringListError) {
-  EXPECT_EQ(Decode(1, 1, false, 2, {}).error, "EStringListError: リストのインデックスが範囲を超えています (0)");
+TEST(LzwDecoder, ImageChecksCodeSizeBeforeItsDataSubBlocks) {
+  TGifSubImage image(4, nullptr);
+  image.CodeSize = 10;
+  EXPECT_THROW(image.DecodeImage(), EGifException);
+  image.CodeSize = 2;
+  try {
+    image.DecodeImage();
+    ADD_FAILURE();
+  } catch (const EStringListError& e) {
+    EXPECT_STREQ(e.what(), "リストのインデックスが範囲を超えています (0)");
+  }
+}
+
+TEST(LzwDecoder, MatrixOfAnotherShapeRaisesAsEachRowIsStored) {
+  struct Case {
+    const char* what;
+    unsigned columns, rows;
+    std::string error;
+    Bytes pixels;
+  };
+  // Two rows of 2 pixels: 1 2, 3 1.
+  const Bytes data = Pack({{4, 3}, {1, 3}, {2, 3}, {3, 3}, {1, 4}, {5, 4}});
+  const Case cases[] = {
+      {"rows of another length", 3, 2, "Exception: Row doesn't have equal number of elements as Matrix row",
+       Bytes(6, 0)},
+      {"fewer rows", 2, 1, "EIndexOutOfBounds: Dynamic array index out of bounds", {1, 2}},
+      {"more rows", 2, 3, "", {1, 2, 3, 1, 0, 0}},
+  };
+  for (const Case& c : cases) {
+    TByteArray2D matrix(static_cast<std::int32_t>(c.columns), static_cast<std::int32_t>(c.rows));
+    std::string error;
+    try {
+      DecodeLzw(data, 2, LzwOutput{matrix, 2, 2, false});
+    } catch (const Exception& e) {
+      error = test::ErrorName(e);
+    }
+    EXPECT_EQ(error, c.error) << c.what;
+    const auto all = matrix.Data().Bytes();
+    EXPECT_EQ(Bytes(all.begin(), all.end()), c.pixels) << c.what;
+  }
 }
 
 TEST(LzwDecoder, HandMadeStreams) {
@@ -126,35 +157,63 @@ TEST(LzwDecoder, ClearInTheMiddleResetsWidthAndTable) {
   EXPECT_EQ(d.pixels, expected);
 }
 
-// Fills the table to code 4095 with root codes, then sends next_code.
-Bytes FullTableThen(unsigned next_code) {
-  CodePacker p;
-  test::WidthTracker w(8);
-  p.Put(256, w.Width());
-  unsigned sent = 0;
-  do {
-    p.Put(sent % 256, w.Width());
-    w.Used();
-    ++sent;
-  } while (w.NextFree() < 4096);
-  p.Put(next_code, 12);
-  if (next_code == 256) {
-    p.Put(9, 9);
-    p.Put(257, 9);
+// Root codes r, r+1, ... (mod 256) until entry 4095 has been added; entry
+// 258 + j then stands for the pixels j, j + 1 (mod 256).
+struct FullTable {
+  CodePacker packer;
+  Bytes pixels;
+  FullTable() {
+    test::WidthTracker w(8);
+    packer.Put(256, w.Width());
+    for (unsigned sent = 0; w.NextFree() < 4096; ++sent) {
+      packer.Put(sent % 256, w.Width());
+      w.Used();
+      pixels.push_back(static_cast<std::uint8_t>(sent));
+    }
   }
-  return p.Finish();
+};
+
+TEST(LzwDecoder, FullTableGoesOnWithTwelveBitCodesUntilAClearCode) {
+  // The encoder defers the clear code: table codes and a root code without
+  // new entries, then a clear code, a root code at 9 bits and the end.
+  FullTable t;
+  Bytes expected = t.pixels;
+  t.packer.Put(4095, 12);  // 253 254
+  t.packer.Put(300, 12);   // 42 43
+  t.packer.Put(65, 12);
+  t.packer.Put(4095, 12);  // unchanged: no entry was added after the table filled
+  t.packer.Put(256, 12);
+  t.packer.Put(9, 9);
+  t.packer.Put(257, 9);
+  test::Append(expected, {253, 254, 42, 43, 65, 253, 254, 9});
+  const Decoded d = Decode(static_cast<unsigned>(expected.size()), 1, false, 8, t.packer.Finish());
+  EXPECT_EQ(d.error, "");
+  EXPECT_EQ(d.pixels, expected);
+
+  // The end code straight after the table filled.
+  FullTable ends;
+  ends.packer.Put(257, 12);
+  const Decoded e = Decode(static_cast<unsigned>(ends.pixels.size()), 1, false, 8, ends.packer.Finish());
+  EXPECT_EQ(e.error, "");
+  EXPECT_EQ(e.pixels, ends.pixels);
 }
 
-TEST(LzwDecoder, FullTableAcceptsOnlyTheClearCode) {
-  const unsigned pixels = 4096 - 258 + 1;  // codes until entry 4095 has been added
-  Decoded d = Decode(pixels, 1, false, 8, FullTableThen(5));
-  EXPECT_EQ(d.error, "EGifException: Code size overflow");
-  d = Decode(pixels, 1, false, 8, FullTableThen(257));  // even the end code
-  EXPECT_EQ(d.error, "EGifException: Code size overflow");
-  d = Decode(pixels + 1, 1, false, 8, FullTableThen(256));
-  EXPECT_EQ(d.error, "");
-  EXPECT_EQ(d.pixels.back(), 9);
-  EXPECT_EQ(d.pixels[pixels - 1], (pixels - 1) % 256);
+TEST(LzwDecoder, EncoderThatNeverClearsAgreesWithTheReference) {
+  // Noise fills the table many times over; after that, only existing
+  // entries are sent.
+  std::mt19937 rng(7);
+  Bytes pixels(251 * 97);
+  for (auto& p : pixels) p = static_cast<std::uint8_t>(rng() % 23);
+  const Bytes data = test::LzwEncode(pixels, 5, true, true);
+  for (bool interlaced : {false, true}) {
+    const Decoded d = Decode(251, 97, interlaced, 5, data);
+    const test::ReferenceResult ref = test::ReferenceDecode(251, 97, interlaced, 5, data, 255);
+    EXPECT_EQ(d.error, "");
+    EXPECT_EQ(d.pixels, ref.pixels);
+    if (!interlaced) {
+      EXPECT_EQ(d.pixels, pixels);
+    }
+  }
 }
 
 TEST(LzwDecoder, DataEndingAfterTheFirstRowKeepsThatRow) {
@@ -201,7 +260,7 @@ TEST(LzwDecoder, AgreesWithThePerPixelReference) {
     }
     if (data.empty()) data.push_back(0);
     const std::size_t block_size = pick(1, 255);
-    const Decoded fast = Decode(width, height, interlaced, code_size, data, block_size);
+    const Decoded fast = Decode(width, height, interlaced, code_size, data);
     const test::ReferenceResult ref = test::ReferenceDecode(width, height, interlaced, code_size, data, block_size);
     ASSERT_EQ(fast.error, ref.error) << "round " << round;
     ASSERT_EQ(fast.pixels, ref.pixels) << "round " << round;

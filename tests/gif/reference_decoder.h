@@ -46,7 +46,6 @@ inline ReferenceResult ReferenceDecode(unsigned width, unsigned height, bool int
     std::vector<unsigned> prefix(4096), suffix(4096);
     std::vector<std::uint8_t> stack;
     unsigned prev = 0, next_free = end + 1, limit = 1u << code_width;
-    bool full = false;
     auto read_code = [&]() -> unsigned {
       if (bits_left == 0) {
         current = buffer.NextByte();
@@ -72,16 +71,15 @@ inline ReferenceResult ReferenceDecode(unsigned width, unsigned height, bool int
       while (c > max_root) c = prefix[c];
       return c & 0xFF;
     };
+    // A full table takes no entries until a clear code; codes stay 12 bits.
     auto add = [&](unsigned first) {
+      if (next_free == 4096) return;
       prefix[next_free] = prev;
       suffix[next_free] = first;
       ++next_free;
-      if (next_free >= limit) {
-        if (code_width == 12) full = true;
-        else {
-          limit *= 2;
-          ++code_width;
-        }
+      if (next_free >= limit && code_width < 12) {
+        limit *= 2;
+        ++code_width;
       }
     };
     try {
@@ -121,8 +119,6 @@ inline ReferenceResult ReferenceDecode(unsigned width, unsigned height, bool int
           }
         }
         code = read_code();
-        if (full && code != clear) throw EGifException("Code size overflow");
-        full = false;
       }
     } catch (const EStringListError&) {
       // the end of the data

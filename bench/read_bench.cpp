@@ -1,0 +1,74 @@
+// Searching a file on disk through windows, against only reading it through
+// the same windows, in the same run: what the search adds to the read, for
+// several window sizes.
+//
+//   read_bench [FILE] [benchmark flags]
+// FILE defaults to build/bench-data/single.bin (made by bench/cli_vs_cat.sh).
+// The file should be in the page cache: the first repetition warms it.
+
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "extract/file_system.h"
+#include "extract/image_search.h"
+
+namespace {
+
+std::string g_path = "build/bench-data/single.bin";
+
+void Report(benchmark::State& state, std::uint64_t bytes) {
+  state.SetBytesProcessed(state.iterations() * static_cast<std::int64_t>(bytes));
+}
+
+// arg: window size in KiB
+void BM_ReadOnly(benchmark::State& state) {
+  const auto fs = gd::MakeNativeFileSystem();
+  std::vector<std::uint8_t> window(static_cast<std::size_t>(state.range(0)) << 10);
+  std::uint64_t size = 0;
+  for (auto _ : state) {
+    const auto file = fs->OpenFile(g_path);
+    if (!file) {
+      state.SkipWithError("cannot open the file");
+      return;
+    }
+    size = file->Size();
+    for (std::uint64_t at = 0; at < size; at += window.size()) benchmark::DoNotOptimize(file->ReadAt(at, window));
+  }
+  Report(state, size);
+}
+
+void BM_Search(benchmark::State& state) {
+  const auto fs = gd::MakeNativeFileSystem();
+  std::uint64_t size = 0;
+  for (auto _ : state) {
+    const auto file = fs->OpenFile(g_path);
+    if (!file) {
+      state.SkipWithError("cannot open the file");
+      return;
+    }
+    size = file->Size();
+    gd::WindowReader reader(*file, {static_cast<std::size_t>(state.range(0)) << 10});
+    gd::ImageSearch search(reader, gd::RulesFor(false));
+    while (const auto image = search.Next()) benchmark::DoNotOptimize(image->offset);
+  }
+  Report(state, size);
+}
+
+BENCHMARK(BM_ReadOnly)->Arg(256)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_Search)->Arg(64)->Arg(256)->Arg(1024)->Arg(4096)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc > 1 && argv[1][0] != '-') {
+    g_path = argv[1];
+    --argc;
+    ++argv;
+  }
+  benchmark::Initialize(&argc, argv);
+  benchmark::RunSpecifiedBenchmarks();
+  return 0;
+}

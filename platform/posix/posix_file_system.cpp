@@ -85,8 +85,8 @@ class PosixSourceFile final : public ByteSource {
   PosixSourceFile(int fd, std::uint64_t size) : fd_(fd), size_(size) {}
   std::uint64_t Size() const override { return size_; }
 
-  // pread keeps no file position, so a reader thread may read ahead while
-  // the scanner reads an image elsewhere in the file.
+  // Reads by position: the search moves through windows while images are
+  // read wherever they lie.
   std::size_t ReadAt(std::uint64_t offset, std::span<std::uint8_t> out) override {
     if (offset >= size_) return 0;
     const std::size_t want = static_cast<std::size_t>(std::min<std::uint64_t>(out.size(), size_ - offset));

@@ -54,8 +54,8 @@ class Win32SourceFile final : public ByteSource {
   Win32SourceFile(FileHandle file, std::uint64_t size) : file_(std::move(file)), size_(size) {}
   std::uint64_t Size() const override { return size_; }
 
-  // Every read names its offset, so a reader thread may read ahead while the
-  // scanner reads an image elsewhere in the file.
+  // Every read names its offset: the search moves through windows while
+  // images are read wherever they lie.
   std::size_t ReadAt(std::uint64_t offset, std::span<std::uint8_t> out) override {
     if (offset >= size_) return 0;
     const std::size_t want = static_cast<std::size_t>(std::min<std::uint64_t>(out.size(), size_ - offset));

@@ -17,6 +17,7 @@
 #include "extract/path_util.h"
 #include "extract/png_encoder.h"
 #include "extract/res_extract.h"
+#include "extract/write_failure.h"
 
 #ifdef _WIN32
 #include "utf16/utf16.h"
@@ -105,8 +106,12 @@ int Run(const std::vector<std::string>& args) {
     const auto bytes = [](const std::string& text) {
       return std::span(reinterpret_cast<const std::uint8_t*>(text.data()), text.size());
     };
-    if (o.manifest) fs->WriteNewFile(manifest_path, bytes(manifest.Csv()));
-    if (o.gallery) fs->WriteNewFile(engine.SaveDir() + "index.html", bytes(gallery.Html()));
+    // Replaced whole, so that a reader never finds half a page or half a
+    // list, and never through a link someone put in the save folder.
+    if (o.manifest) fs->ReplaceFile(manifest_path, bytes(manifest.Csv()));
+    if (o.gallery) fs->ReplaceFile(engine.SaveDir() + "index.html", bytes(gallery.Html()));
+  } catch (const OutputWriteError& e) {
+    if (failure.empty()) failure = e.After(engine.ImageCount()).what();
   } catch (const std::exception& e) {
     if (failure.empty()) failure = e.what();
   }

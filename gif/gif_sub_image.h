@@ -60,8 +60,6 @@ class TGifSubImage {
   void ReadImageData(TStream& stream);
 };
 
-std::array<std::uint8_t, TBitmapInfoHeader::kSize> RecordBytes(const TBitmapInfoHeader& header);
-
 // Reads 3 × table.Count bytes into the table's entries from entry 0; a short
 // read leaves the entries it does not reach as they were.
 void ReadColorTableFrom(TStream& stream, TColorTable& table);

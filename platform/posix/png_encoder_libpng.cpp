@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "extract/png_encoder.h"
+#include "platform/png_encoder.h"
 #include "platform/png_encode_guard.h"
 
 namespace gd {

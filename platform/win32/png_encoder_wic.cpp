@@ -14,8 +14,8 @@
 #include <memory>
 #include <vector>
 
-#include "extract/errors.h"
-#include "extract/png_encoder.h"
+#include "base/errors.h"
+#include "platform/png_encoder.h"
 #include "platform/png_encode_guard.h"
 
 namespace gd {

@@ -16,10 +16,10 @@
 #include "app/open_dialog.h"
 #include "app/progress_msg.h"
 #include "browse/browse_dialog.h"
-#include "platform/file_system.h"
-#include "extract/run/ui_sinks.h"
-#include "platform/png_encoder.h"
 #include "extract/run/res_extract.h"
+#include "extract/run/ui_sinks.h"
+#include "platform/file_system.h"
+#include "platform/png_encoder.h"
 #include "ui/form.h"
 #include "ui/handle.h"
 

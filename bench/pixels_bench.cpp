@@ -5,9 +5,9 @@
 
 #include <cstring>
 
-#include "extract/source/span_source.h"
 #include "extract/dib/dib_layout.h"
 #include "extract/dib/dib_pixels.h"
+#include "extract/source/span_source.h"
 #include "platform/png_encoder.h"
 #include "tests/support/dib_fixtures.h"
 

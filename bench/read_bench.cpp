@@ -12,8 +12,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/file_system.h"
 #include "extract/find/image_search.h"
+#include "platform/file_system.h"
 
 namespace {
 

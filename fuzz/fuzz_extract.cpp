@@ -12,14 +12,14 @@
 #include <string>
 #include <vector>
 
-#include "extract/source/span_source.h"
-#include "platform/file_system.h"
-#include "extract/run/ui_sinks.h"
 #include "extract/find/image_search.h"
-#include "platform/png_encoder.h"
-#include "extract/run/res_extract.h"
 #include "extract/find/scanner.h"
+#include "extract/run/res_extract.h"
+#include "extract/run/ui_sinks.h"
+#include "extract/source/span_source.h"
 #include "extract/write/bitmap_file.h"
+#include "platform/file_system.h"
+#include "platform/png_encoder.h"
 
 namespace {
 

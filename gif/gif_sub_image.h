@@ -5,11 +5,11 @@
 #include <cstdint>
 #include <memory>
 
+#include "base/bitmap_info_header.h"
 #include "gif/byte_arrays.h"
 #include "gif/color_table.h"
 #include "gif/framework/stream.h"
 #include "gif/gif_decl.h"
-#include "base/bitmap_info_header.h"
 
 namespace gd {
 

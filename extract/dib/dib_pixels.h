@@ -12,8 +12,8 @@
 #include <cstdint>
 #include <optional>
 
-#include "platform/byte_source.h"
 #include "extract/dib/dib_layout.h"
+#include "platform/byte_source.h"
 #include "platform/rgba_image.h"
 
 namespace gd {

@@ -5,8 +5,8 @@
 #include <optional>
 #include <span>
 
-#include "platform/byte_source.h"
 #include "extract/find/carved_image.h"
+#include "platform/byte_source.h"
 
 namespace gd {
 

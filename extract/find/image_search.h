@@ -19,8 +19,8 @@
 #include <cstdint>
 #include <optional>
 
-#include "extract/find/carved_image.h"
 #include "extract/dib/dib_layout.h"
+#include "extract/find/carved_image.h"
 #include "extract/find/image_kind.h"
 #include "extract/source/window_reader.h"
 

@@ -6,8 +6,8 @@
 #include <optional>
 #include <span>
 
-#include "platform/byte_source.h"
 #include "extract/find/carved_image.h"
+#include "platform/byte_source.h"
 
 namespace gd {
 

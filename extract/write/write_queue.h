@@ -20,8 +20,8 @@
 #include <thread>
 #include <vector>
 
-#include "platform/file_system.h"
 #include "extract/write/written_image.h"
+#include "platform/file_system.h"
 
 namespace gd {
 

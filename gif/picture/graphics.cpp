@@ -14,7 +14,6 @@ namespace gd {
 
 namespace {
 
-
 std::string Lower(std::string_view s) {
   std::string out(s);
   for (char& c : out) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));

@@ -15,8 +15,8 @@
 #include <vector>
 
 #include "base/errors.h"
-#include "platform/png_encoder.h"
 #include "platform/png_encode_guard.h"
+#include "platform/png_encoder.h"
 
 namespace gd {
 

@@ -6,8 +6,8 @@
 
 #include <random>
 
-#include "gif/picture/gif_bitmap.h"
 #include "gif/gif_file.h"
+#include "gif/picture/gif_bitmap.h"
 #include "tests/support/gif_builder.h"
 
 namespace gd {

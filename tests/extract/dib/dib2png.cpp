@@ -16,12 +16,12 @@
 #include <string>
 #include <vector>
 
-#include "extract/source/span_source.h"
-#include "platform/byte_source.h"
 #include "extract/dib/dib_layout.h"
 #include "extract/dib/dib_pixels.h"
-#include "platform/png_encoder.h"
 #include "extract/dib/dib_shape.h"
+#include "extract/source/span_source.h"
+#include "platform/byte_source.h"
+#include "platform/png_encoder.h"
 
 namespace {
 

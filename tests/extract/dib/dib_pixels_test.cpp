@@ -1,5 +1,5 @@
-#include "extract/source/span_source.h"
 #include "extract/dib/dib_pixels.h"
+#include "extract/source/span_source.h"
 
 #include <gtest/gtest.h>
 
@@ -8,8 +8,8 @@
 #include <optional>
 #include <vector>
 
-#include "platform/byte_source.h"
 #include "extract/dib/dib_layout.h"
+#include "platform/byte_source.h"
 #include "tests/support/dib_fixtures.h"
 
 namespace gd {

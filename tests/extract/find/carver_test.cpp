@@ -6,10 +6,10 @@
 #include <algorithm>
 #include <optional>
 
-#include "extract/source/span_source.h"
 #include "base/errors.h"
 #include "extract/find/gif_carver.h"
 #include "extract/find/png_carver.h"
+#include "extract/source/span_source.h"
 #include "gif/allocation_limit.h"
 #include "tests/support/gif_builder.h"
 #include "tests/support/png_fixtures.h"

@@ -8,10 +8,10 @@
 
 #include <random>
 
-#include "extract/source/span_source.h"
 #include "extract/find/image_search.h"
-#include "tests/support/gif_builder.h"
+#include "extract/source/span_source.h"
 #include "tests/support/dib_fixtures.h"
+#include "tests/support/gif_builder.h"
 #include "tests/support/png_fixtures.h"
 
 namespace gd {

@@ -6,8 +6,8 @@
 #include <string>
 #include <string_view>
 
-#include "platform/file_system.h"
 #include "extract/report/gallery.h"
+#include "platform/file_system.h"
 
 namespace gd {
 namespace {

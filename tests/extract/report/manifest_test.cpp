@@ -6,8 +6,8 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/file_system.h"
 #include "extract/report/manifest.h"
+#include "platform/file_system.h"
 
 namespace gd {
 namespace {

@@ -3,14 +3,14 @@
 
 #include <gtest/gtest.h>
 
-#include "tests/support/run_options.h"
 #include "extract/dib/dib_layout.h"
 #include "extract/report/manifest.h"
 #include "extract/run/res_extract.h"
-#include "tests/support/gif_builder.h"
 #include "tests/support/dib_fixtures.h"
+#include "tests/support/gif_builder.h"
 #include "tests/support/png_fixtures.h"
 #include "tests/support/png_read.h"
+#include "tests/support/run_options.h"
 #include "tests/support/temp_dir.h"
 
 namespace gd {

@@ -1,5 +1,5 @@
-#include "tests/support/run_options.h"
 #include "extract/run/res_extract.h"
+#include "tests/support/run_options.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>

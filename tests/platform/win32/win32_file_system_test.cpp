@@ -8,10 +8,10 @@
 #include <string>
 
 #include "base/errors.h"
-#include "platform/file_system.h"
 #include "extract/run/res_extract.h"
-#include "utf16/utf16.h"
+#include "platform/file_system.h"
 #include "tests/support/dib_fixtures.h"
+#include "utf16/utf16.h"
 
 namespace gd {
 namespace {

@@ -14,7 +14,7 @@
 #include <ctime>
 #include <optional>
 
-#include "extract/write_failure.h"
+#include "base/write_failure.h"
 
 namespace gd::posix {
 

@@ -6,7 +6,7 @@
 #include <atomic>
 #include <utility>
 
-#include "extract/write_failure.h"
+#include "base/write_failure.h"
 #include "utf16/utf16.h"
 
 namespace gd::win32 {

@@ -105,11 +105,14 @@ TEST_F(Cli, UsageErrorsAndFailures) {
   }
   // A missing source stops the run before anything is written.
   EXPECT_FALSE(std::filesystem::exists(tmp_ / "BmpSave/app-ico-0.bmp"));
-  // An output that cannot be created ends the run with its message.
-  tmp_.MakeFolder("BmpSave/app-ico-0.bmp/x");
-  const Result r = RunCli(tmp_ / "", "src/app.ico");
+  // An output that cannot be created ends the run with its message: a source
+  // name that fits, whose output name is too long for the file system.
+  const std::string base(250, 'n');
+  tmp_.Write("src/" + base + ".ico", IconFile({IconImage(16, 4)}));
+  const Result r = RunCli(tmp_ / "", "src/" + base + ".ico");
   EXPECT_EQ(r.status, 3) << r.out;
-  EXPECT_NE(r.out.find("app-ico-0.bmp を作成できません"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find(base + "-ico-0.bmp を作成できません（ファイル名が長すぎます）。それまでに 0 個"), std::string::npos)
+      << r.out;
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <optional>
 #include <utility>
 
 #include "base/write_failure.h"
@@ -15,6 +16,8 @@ namespace {
 
 constexpr std::string_view kTemporaryPrefix = ".glimmerdig-";
 constexpr std::string_view kTemporarySuffix = ".tmp";
+// Never left behind, so never looked for by RemoveLeftovers.
+constexpr std::string_view kLinkedSuffix = ".new";
 
 class Handle {
  public:
@@ -78,20 +81,25 @@ std::string FolderOf(const std::string& path) {
   return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
 }
 
-// A temporary file of this process beside for_path, opened so that no one
-// else can open it, nor delete it, while it is being written.
-HANDLE OpenTemporary(const std::string& for_path, std::wstring& temp_path) {
+// A temporary file of this process beside for_path. A linked one is deleted
+// by the system when its handle closes, however the process ends, so it
+// shares deletion (and the making of links); any other is opened so that no
+// one else can open or delete it while it is being written.
+enum class Temporary { kLinked, kMoved };
+
+HANDLE OpenTemporary(const std::string& for_path, Temporary kind, std::wstring& temp_path) {
   static std::atomic<unsigned> serial{0};
   const std::string folder = FolderOf(for_path);
+  const DWORD share = kind == Temporary::kLinked ? FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE : 0;
+  const DWORD flags = FILE_ATTRIBUTE_NORMAL | (kind == Temporary::kLinked ? FILE_FLAG_DELETE_ON_CLOSE : 0);
   // Another machine's run on a shared folder may have the same process id.
   for (int attempt = 0;; ++attempt) {
     std::string name = folder;
     name += kTemporaryPrefix;
     name += std::to_string(::GetCurrentProcessId()) + "-" + std::to_string(serial++);
-    name += kTemporarySuffix;
+    name += kind == Temporary::kLinked ? kLinkedSuffix : kTemporarySuffix;
     temp_path = Widen(name);
-    const HANDLE h = ::CreateFileW(temp_path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL,
-                                   nullptr);
+    const HANDLE h = ::CreateFileW(temp_path.c_str(), GENERIC_WRITE, share, nullptr, CREATE_NEW, flags, nullptr);
     if (h != INVALID_HANDLE_VALUE) return h;
     const DWORD err = ::GetLastError();
     if ((err != ERROR_FILE_EXISTS && err != ERROR_ALREADY_EXISTS) || attempt == 100) {
@@ -112,10 +120,10 @@ DWORD WriteAll(Handle& file, std::span<const std::uint8_t> bytes) {
   return 0;
 }
 
-// The temporary written whole, or an exception with nothing left behind.
+// The temporary written whole and closed, or an exception with nothing left.
 std::wstring WriteTemporary(const std::string& path, std::span<const std::uint8_t> bytes) {
   std::wstring temp;
-  Handle file(OpenTemporary(path, temp));
+  Handle file(OpenTemporary(path, Temporary::kMoved, temp));
   DWORD err = WriteAll(file, bytes);
   if (!file.Close() && err == 0) err = ::GetLastError();
   if (err != 0) {
@@ -125,48 +133,51 @@ std::wstring WriteTemporary(const std::string& path, std::span<const std::uint8_
   return temp;
 }
 
+std::atomic<NamingWay> naming{NamingWay::kHardLink};
+
+// nullopt when the file system has no hard links.
+std::optional<bool> CreateLinked(const std::string& path, std::span<const std::uint8_t> bytes) {
+  std::wstring temp;
+  Handle file(OpenTemporary(path, Temporary::kLinked, temp));
+  if (const DWORD err = WriteAll(file, bytes)) throw Failure(path, WriteStep::kWrite, err);  // closing deletes it
+  // The link fails when anything bears the name, a dangling link included.
+  const std::wstring wide = Widen(path);
+  if (::CreateHardLinkW(wide.c_str(), temp.c_str(), nullptr)) {
+    if (!file.Close()) {
+      const DWORD err = ::GetLastError();
+      ::DeleteFileW(wide.c_str());
+      throw Failure(path, WriteStep::kWrite, err);
+    }
+    return true;
+  }
+  const DWORD err = ::GetLastError();
+  if (err == ERROR_ALREADY_EXISTS || err == ERROR_FILE_EXISTS) return false;
+  if (err == ERROR_INVALID_FUNCTION || err == ERROR_NOT_SUPPORTED || err == ERROR_INVALID_PARAMETER) {
+    return std::nullopt;
+  }
+  throw Failure(path, WriteStep::kCreate, err);
+}
+
+bool CreateMoved(const std::string& path, std::span<const std::uint8_t> bytes) {
+  const std::wstring temp = WriteTemporary(path, bytes);
+  // Without MOVEFILE_REPLACE_EXISTING the move fails when the name exists.
+  if (::MoveFileExW(temp.c_str(), Widen(path).c_str(), 0)) return true;
+  const DWORD err = ::GetLastError();
+  ::DeleteFileW(temp.c_str());
+  if (err == ERROR_ALREADY_EXISTS || err == ERROR_FILE_EXISTS) return false;
+  throw Failure(path, WriteStep::kCreate, err);
+}
+
 }  // namespace
 
+void StartNamingFrom(NamingWay way) { naming = way; }
+
 bool CreateNewFile(const std::string& path, std::span<const std::uint8_t> bytes) {
-  // CREATE_NEW takes the name in one step, and fails when anything bears it,
-  // a link (even a dangling one) included: nothing is opened through a link.
-  // While it is written the file is marked for deletion, so that a run killed
-  // meanwhile leaves nothing: the system deletes it when the handle closes.
-  // (A temporary moved without MOVEFILE_REPLACE_EXISTING would need no mark,
-  // but under Wine that move replaces a dangling link.)
-  const std::wstring wide = Widen(path);
-  Handle file(::CreateFileW(wide.c_str(), GENERIC_WRITE | DELETE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL,
-                            nullptr));
-  if (!file.ok()) {
-    const DWORD err = ::GetLastError();
-    if (err == ERROR_FILE_EXISTS || err == ERROR_ALREADY_EXISTS) return false;
-    // Windows refuses a name another run has marked for deletion with access
-    // denied; the name then still answers, but not with its attributes.
-    if (err == ERROR_ACCESS_DENIED && ::GetFileAttributesW(wide.c_str()) == INVALID_FILE_ATTRIBUTES &&
-        ::GetLastError() == ERROR_ACCESS_DENIED) {
-      return false;
-    }
-    throw Failure(path, WriteStep::kCreate, err);
+  if (naming == NamingWay::kHardLink) {
+    if (const std::optional<bool> created = CreateLinked(path, bytes)) return *created;
+    naming = NamingWay::kMove;
   }
-  FILE_DISPOSITION_INFO dispose{TRUE};
-  if (!::SetFileInformationByHandle(file.get(), FileDispositionInfo, &dispose, sizeof dispose)) {
-    const DWORD err = ::GetLastError();
-    file.Close();
-    ::DeleteFileW(wide.c_str());
-    throw Failure(path, WriteStep::kCreate, err);
-  }
-  DWORD err = WriteAll(file, bytes);
-  dispose.DeleteFile = FALSE;
-  if (err == 0 && !::SetFileInformationByHandle(file.get(), FileDispositionInfo, &dispose, sizeof dispose)) {
-    err = ::GetLastError();
-  }
-  if (err != 0) throw Failure(path, WriteStep::kWrite, err);  // closing deletes it
-  if (!file.Close()) {
-    err = ::GetLastError();
-    ::DeleteFileW(wide.c_str());
-    throw Failure(path, WriteStep::kWrite, err);
-  }
-  return true;
+  return CreateMoved(path, bytes);
 }
 
 void ReplaceFile(const std::string& path, std::span<const std::uint8_t> bytes) {

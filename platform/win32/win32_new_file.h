@@ -19,4 +19,13 @@ void RemoveLeftovers(const std::string& folder);
 // delete-first passes them over.
 bool IsTemporaryName(std::string_view name);
 
+// The ways a new file can get its name: a temporary that the system deletes
+// when its handle closes, hard-linked under the name (a killed run leaves
+// nothing); where the file system has no hard links, a temporary moved to the
+// name without replacing (a killed run's temporary is left for the next run
+// to remove; under Wine this move replaces a dangling link).
+enum class NamingWay { kHardLink, kMove };
+// Starts from way instead of the best, so that tests can try each.
+void StartNamingFrom(NamingWay way);
+
 }  // namespace gd::win32

@@ -133,7 +133,13 @@ TEST_F(Win32CliRuns, AKilledRunThenAnotherLeaveWhatOneRunWould) {
   killed.Kill();
   Process again({"-q", "-o", root_ + "out", root_ + "src"});
   EXPECT_EQ(again.Wait(), 0u);
-  EXPECT_TRUE(Contents(*fs_, root_ + "out\\") == expected_);
+  const auto got = Contents(*fs_, root_ + "out\\");
+  for (const auto& [name, bytes] : got) {
+    const auto it = expected_.find(name);
+    if (it == expected_.end()) ADD_FAILURE() << "extra " << name << " " << bytes.size();
+    else if (it->second != bytes) ADD_FAILURE() << "differs " << name << " " << bytes.size();
+  }
+  EXPECT_EQ(got.size(), expected_.size());
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 
 #include "extract/byte_search.h"
 #include "extract/gif_carver.h"
+#include "extract/jpeg_carver.h"
 #include "extract/png_carver.h"
 #include "extract/scanner.h"
 
@@ -27,6 +28,7 @@ SearchRules RulesFor(bool every_image) {
     rules.measure = MeasureRules::kEveryImage;
     rules.carve_png = CarvePng;
     rules.carve_gif = CarveGif;
+    rules.carve_jpeg = CarveJpeg;
   }
   return rules;
 }
@@ -143,6 +145,9 @@ std::optional<FoundImage> ImageSearch::TrySignature(std::uint64_t pos) {
   } else if (StartsWith(head, "GIF87a") || StartsWith(head, "GIF89a")) {
     carver = rules_.carve_gif;
     kind = ImageKind::kGif;
+  } else if (IsJpegSignature(head)) {
+    carver = rules_.carve_jpeg;
+    kind = ImageKind::kJpeg;
   }
   if (carver == nullptr) return std::nullopt;
   const std::optional<CarvedImage> carved = carver(reader_, pos);

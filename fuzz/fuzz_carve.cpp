@@ -1,4 +1,4 @@
-// Any bytes with PNG and GIF candidates in them: every candidate is carved,
+// Any bytes with PNG, GIF and JPEG candidates in them: every candidate is carved,
 // and whatever is taken must stand alone, carving to the same image from a
 // source that holds exactly its bytes.
 
@@ -11,6 +11,7 @@
 
 #include "extract/byte_source.h"
 #include "extract/gif_carver.h"
+#include "extract/jpeg_carver.h"
 #include "extract/png_carver.h"
 #include "gif/allocation_limit.h"
 
@@ -44,8 +45,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   (void)capped;
   static const std::uint8_t png[] = {0x89, 'P', 'N', 'G'};
   static const std::uint8_t gif[] = {'G', 'I', 'F', '8'};
+  static const std::uint8_t jpeg[] = {0xFF, 0xD8, 0xFF};
   const std::span<const std::uint8_t> bytes(data, size);
   CarveEvery(bytes, png, gd::CarvePng);
   CarveEvery(bytes, gif, gd::CarveGif);
+  CarveEvery(bytes, jpeg, gd::CarveJpeg);
   return 0;
 }

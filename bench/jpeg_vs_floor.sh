@@ -11,7 +11,11 @@
 # many FF D8 FF the bytes hold, that no JPEG is recorded among them, and the
 # time of --all against cat alone (every-image goal: at most 1.3 ×).
 #
-#   bench/jpeg_vs_floor.sh [RUNS]
+#   bench/jpeg_vs_floor.sh [RUNS] [WORK_DIR]
+# The output folders go into WORK_DIR (default build/): on a disk that others
+# write to as well, the time of writing wanders widely from one run to the
+# next, for cp as for this program; a tmpfs (/dev/shm) leaves only the work
+# itself.
 # The photographs are made under build/bench-data/photos (kept for later
 # runs): 24 pictures of 12 megapixels with film grain, about 240 MB, from
 # Debian's Pillow, and the random bytes beside them.
@@ -50,7 +54,7 @@ if [ ! -f "$data/random-512m.bin" ]; then
   mv "$data/random-512m.bin.part" "$data/random-512m.bin"
 fi
 
-tmp=$(mktemp -d "$root/build/jpeg-bench.XXXXXX")
+tmp=$(mktemp -d "${2:-$root/build}/jpeg-bench.XXXXXX")
 trap 'rm -rf "$tmp"' EXIT
 now() { date +%s%N; }
 read_all() { if [ -d "$1" ]; then find "$1" -type f -exec cat {} + >/dev/null; else cat "$1" >/dev/null; fi; }

@@ -16,7 +16,7 @@ PDF written by Pillow is searched too. Every file found must be written as
 <base>-<ext>-<index>.jpg, byte for byte the one put in, in order of
 position, decoded by Pillow to the pixels of the original, with its
 manifest row (kind jpeg, frame size, 8 bits per component); the same holds
-under --format png. Damaged forms put before a good file are not written.
+under --format png, whose run's gallery page shows each. Damaged forms put before a good file are not written.
 
 Exits with 77 (skipped) when Pillow, cjpeg or jpegtran is missing.
 """
@@ -217,7 +217,7 @@ def main():
 
     failures = []
     results = {}
-    for label, options in (('bmp', []), ('png', ['--format', 'png'])):
+    for label, options in (('bmp', []), ('png', ['--format', 'png', '--gallery'])):
         out = os.path.join(work, f'out-{label}')
         os.makedirs(out)
         manifest = os.path.join(work, f'{label}.csv')
@@ -225,7 +225,11 @@ def main():
                        stdout=subprocess.DEVNULL)
         with open(manifest, newline='', encoding='utf-8') as f:
             logged = {r['file']: r for r in csv.DictReader(f)}
-        written = sorted(os.listdir(out))
+        written = sorted(f for f in os.listdir(out) if f != 'index.html')
+        page = ''
+        if '--gallery' in options:
+            with open(os.path.join(out, 'index.html'), encoding='utf-8') as f:
+                page = f.read()
         for name, jpegs in expected.items():
             base, ext = os.path.splitext(name)
             want = [f'{base}-{ext[1:]}-{k}.jpg' for k in range(len(jpegs))]
@@ -238,6 +242,9 @@ def main():
                 with open(os.path.join(out, f), 'rb') as g:
                     data = g.read()
                 why = check(data, original, logged.get(f))
+                if not why and '--gallery' in options and f'<figure class="jpeg">\n<div class="pics"><img src="{f}"' not in page:
+                    why = 'not shown in the gallery'
+
                 if why:
                     failures.append(f'{label} {name} {f}: {why}')
                     ok = False

@@ -109,7 +109,9 @@ TEST_F(MainFormTest, MenuOptionsDecideWhatARunFindsAndHowItSaves) {
     const bool is_png = first.size() > 8 && first[0] == 0x89 && first[1] == 'P';
     EXPECT_EQ(is_png, c.save_as_png);
     // The JPEG file is kept as it is, whatever the format.
-    if (c.all_images) EXPECT_EQ(ReadBytes(SaveDir() + c.written[2]), jpeg);
+    if (c.all_images) {
+      EXPECT_EQ(ReadBytes(SaveDir() + c.written[2]), jpeg);
+    }
   }
 }
 

@@ -449,8 +449,9 @@ TEST(CarveJpeg, LongEntropyCodedDataIsReadInPieces) {
   const std::optional<CarvedImage> got = CarveJpeg(src, 0);
   ASSERT_TRUE(got.has_value());
   EXPECT_EQ(got->length, jpeg.size());
-  CopyingSource cut(Cut(jpeg, jpeg.size() - 2));
-  EXPECT_FALSE(CarveJpeg(cut, 0).has_value());
+  const Bytes cut = Cut(jpeg, jpeg.size() - 2);
+  CopyingSource cut_src(cut);
+  EXPECT_FALSE(CarveJpeg(cut_src, 0).has_value());
 }
 
 // ---------------------------------------------------------------- all

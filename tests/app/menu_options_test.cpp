@@ -14,7 +14,7 @@
 #include "tests/support/dib_fixtures.h"
 #include "tests/support/jpeg_fixtures.h"
 #include "tests/support/png_fixtures.h"
-#include "tests/win/win_test_util.h"
+#include "tests/support/win_test_util.h"
 #include "utf16/utf16.h"
 
 namespace gd::apptest {

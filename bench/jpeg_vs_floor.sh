@@ -16,6 +16,9 @@
 # write to as well, the time of writing wanders widely from one run to the
 # next, for cp as for this program; a tmpfs (/dev/shm) leaves only the work
 # itself.
+# With BASELINE_CLI set to another build of glimmerdig-cli, its --all is
+# timed on the random bytes and the program files too, alternating with
+# this one's, to show what the JPEG search adds.
 # The photographs are made under build/bench-data/photos (kept for later
 # runs): 24 pictures of 12 megapixels with film grain, about 240 MB, from
 # Debian's Pillow, and the random bytes beside them.
@@ -106,9 +109,13 @@ wine=/usr/lib/x86_64-linux-gnu/wine/x86_64-windows
 [ -d "$wine" ] && sources+=("$wine")
 for source in "${sources[@]}"; do
   read_all "$source"
-  cat_ns=() all_ns=()
+  cat_ns=() all_ns=() base_ns=()
   for _ in $(seq "$runs"); do
     sync; t0=$(now); read_all "$source"; t1=$(now); cat_ns+=($((t1 - t0)))
+    if [ -n "${BASELINE_CLI:-}" ]; then
+      fresh "$tmp/out"
+      sync; t0=$(now); "$BASELINE_CLI" -q --all -o "$tmp/out" "$source" >/dev/null; t1=$(now); base_ns+=($((t1 - t0)))
+    fi
     fresh "$tmp/out"
     sync; t0=$(now); "$cli" -q --all -o "$tmp/out" "$source" >/dev/null; t1=$(now); all_ns+=($((t1 - t0)))
   done
@@ -118,4 +125,7 @@ for source in "${sources[@]}"; do
     "$python" -c 'import sys; d = sys.stdin.buffer.read(); print(d.count(b"\xff\xd8\xff"))')
   summary "$source ($signatures FF D8 FF, $jpegs .jpg recorded)" "$(bytes_of "$source")" "$images" \
     "${cat_ns[*]}" "" "${all_ns[*]}"
+  if [ -n "${BASELINE_CLI:-}" ]; then
+    summary "  the same with $BASELINE_CLI" "$(bytes_of "$source")" "$images" "${cat_ns[*]}" "" "${base_ns[*]}"
+  fi
 done

@@ -51,12 +51,12 @@ class Reader {
     if (in_memory_) return memory_.subspan(static_cast<std::size_t>(at));
     want = static_cast<std::size_t>(std::min<std::uint64_t>(want, size_ - at));
     if (at < start_ || at - start_ + want > filled_) {
-      read = std::max(read, want);
+      read = static_cast<std::size_t>(std::min<std::uint64_t>(std::max(read, want), size_ - at));
       if (buffer_.size() < read) buffer_ = AllocateBytes(read);
       start_ = at;
       filled_ = 0;  // nothing valid until the read has succeeded
-      filled_ = src_.ReadAt(at, std::span(buffer_).first(read));
-      if (filled_ < want) return {};
+      if (!ReadExactly(src_, at, std::span(buffer_).first(read))) return {};
+      filled_ = read;
     }
     const auto skip = static_cast<std::size_t>(at - start_);
     return std::span<const std::uint8_t>(buffer_).subspan(skip, filled_ - skip);

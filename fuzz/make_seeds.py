@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """Writes small seed inputs for the fuzz targets: icon and cursor files,
-program-like blobs with embedded images, GIFs of several kinds, and PNGs and
-GIFs lying inside other bytes.
+program-like blobs with embedded images, GIFs of several kinds, and PNGs,
+GIFs and JPEGs lying inside other bytes.
 
     make_seeds.py OUT_DIR      -> OUT_DIR/extract/*, OUT_DIR/gif/*, OUT_DIR/carve/*
 """
@@ -61,7 +61,7 @@ def extract_seeds(out):
     write(f'{out}/truncated.bin', icon_image(32, 4)[:300])
     # The first byte chooses the options: 0x10 every image, 0x20 PNG output,
     # 0x40 tiny windows, 0x01 each picture once.
-    mixed = bytes(program) + b'\0' + tiny_png(5, 4, 4, 3, 1) + tiny_gif() + icon_image(16, 32)
+    mixed = bytes(program) + b'\0' + tiny_png(5, 4, 4, 3, 1) + tiny_gif() + tiny_jpeg(3) + icon_image(16, 32)
     for first in (0x30, 0x71, 0x10):
         write(f'{out}/every-image-{first:02x}.bin', bytes([first]) + mixed)
 
@@ -108,6 +108,41 @@ def tiny_png(width, height, depth, colour_type, channels):
     return out + png_chunk(b'tEXt', b'k\0v') + png_chunk(b'IDAT', pixels) + png_chunk(b'IEND', b'')
 
 
+def jpeg_segment(marker, body):
+    return bytes([0xFF, marker]) + struct.pack('>H', len(body) + 2) + body
+
+
+def tiny_jpeg(components=1, progressive=False, restart=False):
+    """8×8 per component (16×8 with restart markers), every sample 128:
+    one-code Huffman tables make each block's data two 0 bits. Progressive: a
+    DC scan, then one AC band per component. Restart: an interval of one MCU,
+    so a marker between the two."""
+    width = 16 if restart else 8
+    dqt = jpeg_segment(0xDB, bytes([0]) + bytes([1]) * 64)
+    dc = jpeg_segment(0xC4, bytes([0x00, 1]) + bytes(15) + bytes([0]))
+    ac = jpeg_segment(0xC4, bytes([0x10, 1]) + bytes(15) + bytes([0]))
+    ids = list(range(1, components + 1))
+    sof = jpeg_segment(0xC2 if progressive else 0xC0,
+                       struct.pack('>BHHB', 8, 8, width, components) + b''.join(bytes([k, 0x11, 0]) for k in ids))
+
+    def sos(comps, start, end):
+        return jpeg_segment(0xDA, bytes([len(comps)]) + b''.join(bytes([k, 0]) for k in comps) + bytes([start, end, 0]))
+
+    out = b'\xff\xd8' + jpeg_segment(0xE0, b'JFIF\0\1\1\0\0\1\0\1\0\0') + dqt + sof + dc + ac
+    if restart:
+        out += jpeg_segment(0xDD, struct.pack('>H', 1))
+    mcu = bytes([0xFF >> (2 * components)])
+    if progressive:
+        out += sos(ids, 0, 0) + bytes([0xFF >> components])  # one DC bit per component
+        for k in ids:
+            out += sos([k], 1, 63) + b'\x7f'  # one end-of-band bit
+    elif restart:
+        out += sos(ids, 0, 63) + mcu + b'\xff\xd0' + mcu
+    else:
+        out += sos(ids, 0, 63) + mcu
+    return out + b'\xff\xd9'
+
+
 def carve_seeds(out, gifs):
     # Made by hand, so they do not depend on an imaging library being there.
     rnd = random.Random(5)
@@ -115,6 +150,10 @@ def carve_seeds(out, gifs):
     for i, png in enumerate(pngs):
         write(f'{out}/png{i}.bin', bytes(rnd.randrange(256) for _ in range(i + 3)) + png + b'IEND junk')
     write(f'{out}/tiny-gif.bin', b'GIF8 in a string ' + tiny_gif() + b'\x3b;')
+    jpegs = [tiny_jpeg(1), tiny_jpeg(3), tiny_jpeg(4), tiny_jpeg(3, progressive=True), tiny_jpeg(1, restart=True)]
+    for i, jpeg in enumerate(jpegs):
+        # After a bare signature and a cut-off copy, the whole one.
+        write(f'{out}/jpeg{i}.bin', b'\xff\xd8\xff' + jpeg[:-5] + bytes(rnd.randrange(256) for _ in range(i + 2)) + jpeg)
     for name in sorted(os.listdir(gifs)):
         with open(f'{gifs}/{name}', 'rb') as f:
             write(f'{out}/{name}.bin', b'GIF8 in a string ' + f.read() + b'\x3b;')

@@ -26,6 +26,9 @@ packages=(
   # public icon and bitmap files to compare decoded pixels with Pillow's
   # (besides those in Wine's own libraries)
   libpng-dev gdk-pixbuf-tests
+  # JPEG: the header check of candidates (stb_image, natively and in the
+  # Windows build); cjpeg and jpegtran make test images with restart markers
+  libstb-dev libjpeg-turbo-progs
 )
 
 missing=()

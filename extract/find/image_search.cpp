@@ -7,6 +7,7 @@
 #include "extract/dib/dib_shape.h"
 #include "extract/find/byte_search.h"
 #include "extract/find/gif_carver.h"
+#include "extract/find/jpeg_carver.h"
 #include "extract/find/png_carver.h"
 #include "extract/find/scanner.h"
 
@@ -18,6 +19,7 @@ SearchRules RulesFor(bool every_image) {
     rules.measure = MeasureRules::kEveryImage;
     rules.carve_png = CarvePng;
     rules.carve_gif = CarveGif;
+    rules.carve_jpeg = CarveJpeg;
   }
   return rules;
 }
@@ -134,6 +136,9 @@ std::optional<FoundImage> ImageSearch::TrySignature(std::uint64_t pos) {
   } else if (IsGifSignature(head)) {
     carver = rules_.carve_gif;
     kind = ImageKind::kGif;
+  } else if (IsJpegSignature(head)) {
+    carver = rules_.carve_jpeg;
+    kind = ImageKind::kJpeg;
   }
   if (carver == nullptr) return std::nullopt;
   const std::optional<CarvedImage> carved = carver(reader_, pos);

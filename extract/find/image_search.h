@@ -8,12 +8,12 @@
 // candidate is skipped whole (40 bytes), each recorded image jumped over, and
 // an image running past the end of the file ends the search.
 //
-// Every-image rules add PNG and GIF signatures at any offset, confirmed by a
+// Every-image rules add PNG, GIF and JPEG signatures at any offset, confirmed by a
 // carver that measures the whole image; headers are measured as pictures
 // (MeasureEveryImage). A rejected header does not hide a signature within
 // its 40 bytes, and a header whose image would run past the end of the file
 // is passed over like any other non-picture instead of ending the search.
-// After a PNG or GIF of odd length, headers are still only looked for at even
+// After an embedded file of odd length, headers are still only looked for at even
 // offsets.
 
 #include <cstdint>
@@ -34,6 +34,7 @@ struct SearchRules {
   // Consulted under the every-image rules only.
   Carver carve_png = nullptr;
   Carver carve_gif = nullptr;
+  Carver carve_jpeg = nullptr;
 };
 
 struct FoundImage {
@@ -41,11 +42,11 @@ struct FoundImage {
   std::uint64_t offset = 0;  // its first byte in the source
   std::uint64_t length = 0;  // the bytes the search jumped past
   DibLayout dib;             // for a bitmap
-  CarvedImage carved;        // for a PNG or GIF
+  CarvedImage carved;        // for a PNG, GIF or JPEG
 };
 
-// The rules a run searches by: standard, or every image with the PNG and
-// GIF carvers.
+// The rules a run searches by: standard, or every image with the PNG, GIF
+// and JPEG carvers.
 SearchRules RulesFor(bool every_image);
 
 class ImageSearch {

@@ -8,6 +8,7 @@
 #include "extract/run/res_extract.h"
 #include "tests/support/dib_fixtures.h"
 #include "tests/support/gif_builder.h"
+#include "tests/support/jpeg_fixtures.h"
 #include "tests/support/png_fixtures.h"
 #include "tests/support/png_read.h"
 #include "tests/support/run_options.h"
@@ -203,6 +204,63 @@ TEST_F(EveryImage, TheLogHasARowPerImageWritten) {
   };
   EXPECT_NE(csv.find(row(3, "png,5,4,24,\"a,b-bin-0.png\",")), std::string::npos) << csv;
   EXPECT_NE(csv.find(row(3 + png.size() + pad.size(), "dib,16,16,32,\"a,b-bin-1.png\",")), std::string::npos)
+      << csv;
+}
+
+TEST_F(EveryImage, JpegFilesAreCopiedWholeAsJpgInEitherFormat) {
+  const Bytes jpeg = test::TinyJpeg(3);
+  const Bytes grey = test::TinyJpeg(1);
+  // An icon image and a JPEG inside APP segments are part of the image around them.
+  const Bytes holder = Concat({test::Soi(), test::Segment(0xE2, Concat({Bytes(2, 0), IconImage(16, 4)})),
+                               test::Segment(0xE1, grey), Bytes(jpeg.begin() + 2, jpeg.end())});
+  const Bytes cut(jpeg.begin(), jpeg.end() - 2);
+  Bytes damaged = jpeg;
+  damaged[4] = 0xFF;  // JFIF's length now runs out of the file
+  const Bytes png = test::TinyPng(5, 4);
+  struct Case {
+    const char* what;
+    Bytes file;
+    std::vector<std::string> names;
+  };
+  const Case cases[] = {
+      {"at an odd offset", Concat({Bytes(3, 1), jpeg, Bytes(5, 1)}), {"x-bin-0.jpg"}},
+      {"at an even offset", Concat({Bytes(4, 1), jpeg}), {"x-bin-0.jpg"}},
+      {"cut off, then a good one", Concat({cut, Bytes(1, 1), jpeg}), {"x-bin-0.jpg"}},
+      {"damaged, then a good one", Concat({damaged, jpeg}), {"x-bin-0.jpg"}},
+      {"what lies inside is jumped over", Concat({Bytes(2, 1), holder, Bytes(1, 1), jpeg}),
+       {"x-bin-0.jpg", "x-bin-1.jpg"}},
+      {"JPEG, PNG and icon count one index", Concat({jpeg, png, PadToEven(jpeg.size() + png.size()), IconImage(16, 4)}),
+       {"x-bin-0.jpg", "x-bin-1.png", "x-bin-2.png"}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    EXPECT_EQ(Run(c.file, true, OutputFormat::kPng), c.names);
+    for (const auto& [name, bytes] : last_files_) {
+      if (name.ends_with(".jpg") && bytes != holder) EXPECT_EQ(bytes, jpeg) << name;
+    }
+    for (const std::string& name : Run(c.file, false)) EXPECT_TRUE(name.ends_with(".bmp")) << name;
+  }
+}
+
+TEST_F(EveryImage, JpegRowsAndUniqueness) {
+  Manifest manifest;
+  const Bytes cmyk = test::TinyJpeg(4);
+  const std::string src = tmp_.Write("src/j.bin", Concat({Bytes(1, 1), cmyk, cmyk, test::TinyJpeg(1)}));
+  test::ChangeOptions(engine_, [&](RunOptions& o) {
+    o.image_log = &manifest;
+    o.unique = true;
+    o.all_images = true;
+    o.format = OutputFormat::kBmp;
+  });
+  EXPECT_EQ(engine_.ExtractFromFiles({src}), 2);
+  test::ChangeOptions(engine_, [&](RunOptions& o) {
+    o.image_log = nullptr;
+    o.unique = false;
+  });
+  const std::string csv = manifest.Csv();
+  EXPECT_NE(csv.find(CsvField(src) + ",1,jpeg,8,8,32,j-bin-0.jpg,"), std::string::npos) << csv;
+  EXPECT_NE(csv.find(CsvField(src) + "," + std::to_string(1 + 2 * cmyk.size()) + ",jpeg,8,8,8,j-bin-2.jpg,"),
+            std::string::npos)
       << csv;
 }
 

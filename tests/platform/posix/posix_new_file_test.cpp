@@ -137,9 +137,20 @@ TEST_P(NewFiles, AFullFileSystemIsToldByNameAndLeavesNothing) {
   EXPECT_EQ(Entries(save_), std::vector<std::string>{});
 }
 
+std::string WayName(const ::testing::TestParamInfo<NamingWay>& info) {
+  switch (info.param) {
+    case NamingWay::kUnnamedFile: return "UnnamedFile";
+    case NamingWay::kRenameNoReplace: return "RenameNoReplace";
+    case NamingWay::kLink: return "Link";
+    case NamingWay::kExclusiveCreate: return "ExclusiveCreate";
+  }
+  return "Unknown";
+}
+
 INSTANTIATE_TEST_SUITE_P(EveryWay, NewFiles,
                          ::testing::Values(NamingWay::kUnnamedFile, NamingWay::kRenameNoReplace, NamingWay::kLink,
-                                           NamingWay::kExclusiveCreate));
+                                           NamingWay::kExclusiveCreate),
+                         WayName);
 
 TEST(ReplacedFiles, ALinkIsReplacedItselfAndItsTargetKept) {
   TempDir tmp;

@@ -203,7 +203,11 @@ TEST_P(Win32NewFiles, AFullFileSystemIsToldByNameAndLeavesNothing) {
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(EveryWay, Win32NewFiles, ::testing::Values(NamingWay::kHardLink, NamingWay::kMove));
+std::string WayName(const ::testing::TestParamInfo<NamingWay>& way) {
+  return way.param == NamingWay::kHardLink ? "HardLink" : "Move";
+}
+
+INSTANTIATE_TEST_SUITE_P(EveryWay, Win32NewFiles, ::testing::Values(NamingWay::kHardLink, NamingWay::kMove), WayName);
 
 TEST(Win32ReplacedFiles, ALinkIsReplacedItselfAndItsTargetKept) {
   Scratch tmp;

@@ -1,0 +1,181 @@
+#include "extract/dib_versions.h"
+
+#include <array>
+#include <cstdlib>
+
+#include "base/byte_order.h"
+#include "extract/bit_fields.h"
+#include "extract/dib_header.h"
+#include "extract/rle_stream.h"
+
+namespace gd {
+
+namespace {
+
+constexpr std::size_t kLargestHeader = 124;
+constexpr std::int64_t kLargestFile = 0x7FFFFFFF;
+
+bool IsWindowsHeader(std::uint32_t size) {
+  return size == 40 || size == 52 || size == 56 || size == 108 || size == 124;
+}
+
+bool IsOs2Header(std::uint32_t size) { return size == 12 || (size >= 16 && size <= 64 && !IsWindowsHeader(size)); }
+
+struct Fields {
+  std::uint32_t size = 0;
+  std::int64_t width = 0;
+  std::int64_t height = 0;
+  std::uint32_t planes = 0;
+  int bits = 0;
+  std::uint32_t compression = 0;
+  std::uint32_t size_image = 0;
+  std::uint32_t clr_used = 0;
+};
+
+// The fields a header of this size holds; those it does not reach are zero.
+Fields ReadFields(const std::uint8_t* p, std::uint32_t size) {
+  Fields f;
+  f.size = size;
+  if (size == 12) {
+    f.width = LeReader::Le16(p + 4);
+    f.height = LeReader::Le16(p + 6);
+    f.planes = LeReader::Le16(p + 8);
+    f.bits = LeReader::Le16(p + 10);
+    return f;
+  }
+  f.width = static_cast<std::int32_t>(LeReader::Le32(p + 4));
+  f.height = static_cast<std::int32_t>(LeReader::Le32(p + 8));
+  f.planes = LeReader::Le16(p + 12);
+  f.bits = LeReader::Le16(p + 14);
+  if (size >= 20) f.compression = LeReader::Le32(p + 16);
+  if (size >= 24) f.size_image = LeReader::Le32(p + 20);
+  if (size >= 36) f.clr_used = LeReader::Le32(p + 32);
+  return f;
+}
+
+bool BitsFit(const Fields& f) {
+  if (IsOs2Header(f.size)) {
+    // OS/2 knows these; its compression codes beyond RLE mean other things.
+    if (f.bits != 1 && f.bits != 4 && f.bits != 8 && f.bits != 24) return false;
+    if (f.compression > kBiRle4) return false;
+  } else {
+    switch (f.bits) {
+      case 1: case 2: case 4: case 8: case 16: case 24: case 32: break;
+      default: return false;
+    }
+  }
+  switch (f.compression) {
+    case kBiRgb: return true;
+    case kBiRle8: return f.bits == 8 && f.height > 0;
+    case kBiRle4: return f.bits == 4 && f.height > 0;
+    case kBiBitFields: return f.bits == 16 || f.bits == 32;
+    case kBiAlphaBitFields: return (f.bits == 16 || f.bits == 32) && (f.size == 40 || f.size >= 56);
+    default: return false;  // JPEG and PNG inside are found by their own search
+  }
+}
+
+// The rows offset a bitmap file header in front of the header gives, if it
+// says more than the palette's end; 0 otherwise.
+std::uint64_t FileHeaderGap(ByteSource& src, std::uint64_t pos, std::uint64_t floor, std::uint64_t rows_offset) {
+  if (pos < kFileHeaderSize || pos - kFileHeaderSize < floor) return 0;
+  std::array<std::uint8_t, kFileHeaderSize> fh{};
+  if (src.ReadAt(pos - kFileHeaderSize, fh) != fh.size()) return 0;
+  if (fh[0] != 'B' || fh[1] != 'M') return 0;
+  const std::uint64_t off_bits = LeReader::Le32(fh.data() + 10);
+  if (off_bits < kFileHeaderSize + rows_offset) return 0;  // not consistent with the palette
+  return off_bits - kFileHeaderSize - rows_offset;
+}
+
+}  // namespace
+
+std::optional<DibLayout> ProbeBitmap(ByteSource& src, std::uint64_t pos, std::uint64_t file_header_floor) {
+  const std::uint64_t size = src.Size();
+  if (pos >= size) return std::nullopt;
+  std::array<std::uint8_t, kLargestHeader> head{};
+  // The fixed fields first: most candidates fail on them.
+  if (src.ReadAt(pos, std::span(head.data(), 16)) != 16) return std::nullopt;
+  const std::uint32_t header_size = LeReader::Le32(head.data());
+  if (!IsOs2Header(header_size) && !IsWindowsHeader(header_size)) return std::nullopt;
+  Fields f = ReadFields(head.data(), header_size == 12 ? 12 : 16);
+  if (f.planes != 1 || f.width < 1 || f.height == 0) return std::nullopt;
+  if (src.ReadAt(pos, std::span(head.data(), header_size)) != header_size) return std::nullopt;
+  f = ReadFields(head.data(), header_size);
+  if (!BitsFit(f) || f.height == INT32_MIN) return std::nullopt;
+
+  const std::int64_t colours_possible = f.bits <= 8 ? std::int64_t{1} << f.bits : 256;
+  if (f.clr_used > colours_possible) return std::nullopt;
+
+  DibFormat format;
+  format.header_bytes = header_size;
+  format.entry_bytes = header_size == 12 ? 3 : 4;
+  format.compression = f.compression;
+  format.top_down = f.height < 0;
+  if (format.HasMasks()) {
+    const std::uint32_t count = f.compression == kBiAlphaBitFields ? 4 : 3;
+    std::array<std::uint8_t, 16> raw{};
+    if (header_size == 40) {
+      format.mask_bytes = 4 * count;
+      if (src.ReadAt(pos + 40, std::span(raw.data(), format.mask_bytes)) != format.mask_bytes) return std::nullopt;
+    } else {
+      std::copy(head.begin() + 40, head.begin() + 56, raw.begin());
+      if (header_size < 56) raw[12] = raw[13] = raw[14] = raw[15] = 0;
+    }
+    for (std::uint32_t i = 0; i < 4; ++i) format.masks[i] = LeReader::Le32(raw.data() + 4 * i);
+    if (!AreUsableMasks(format.masks, f.bits)) return std::nullopt;
+  }
+
+  DibLayout l;
+  l.palette_entries = f.clr_used != 0 ? f.clr_used : (f.bits <= 8 ? colours_possible : 0);
+  l.row_bytes = (f.width * f.bits + 31) / 32 * 4;
+  l.rows = std::llabs(f.height);
+  l.format = format;
+  const std::uint64_t base_rows = static_cast<std::uint64_t>(l.RowsOffset());
+  if (base_rows >= size - pos) return std::nullopt;
+
+  // A gap only counts when the rows still lie in the file after it.
+  const auto pixel_bytes_at = [&](std::uint64_t rows_at) -> std::optional<std::uint64_t> {
+    if (rows_at >= size - pos) return std::nullopt;
+    const std::uint64_t available = size - pos - rows_at;
+    if (!format.IsRle()) {
+      const std::uint64_t bytes = static_cast<std::uint64_t>(l.row_bytes) * static_cast<std::uint64_t>(l.rows);
+      if (bytes > static_cast<std::uint64_t>(kLargestFile) || bytes > available) return std::nullopt;
+      return bytes;
+    }
+    return WalkRle(src, pos + rows_at, available, {f.width, l.rows, f.bits});
+  };
+  std::optional<std::uint64_t> pixel_bytes;
+  if (const std::uint64_t gap = FileHeaderGap(src, pos, file_header_floor, base_rows); gap != 0) {
+    pixel_bytes = pixel_bytes_at(base_rows + gap);
+    if (pixel_bytes) l.format.gap = static_cast<std::uint32_t>(gap);
+  }
+  if (!pixel_bytes && l.format.IsPlain()) {
+    // As the plain rules measure it, icons as icons (whose mask rows may
+    // take less room than the header's full height).
+    const std::optional<DibLayout> plain = MeasureEveryImage(ParseInfoHeader(head));
+    if (!plain || plain->extent <= 0 || static_cast<std::uint64_t>(plain->extent) > size - pos) return std::nullopt;
+    return plain;
+  }
+  if (!pixel_bytes) pixel_bytes = pixel_bytes_at(base_rows);
+  if (!pixel_bytes) return std::nullopt;
+
+  l.format.pixel_bytes = *pixel_bytes;
+  l.extent = l.RowsOffset() + static_cast<std::int64_t>(*pixel_bytes);
+  if (l.extent + static_cast<std::int64_t>(kFileHeaderSize) > kLargestFile) return std::nullopt;
+  l.source = BitmapInfoHeader{header_size,
+                              static_cast<std::int32_t>(f.width),
+                              static_cast<std::int32_t>(f.height),
+                              static_cast<std::uint16_t>(f.planes),
+                              static_cast<std::uint16_t>(f.bits),
+                              f.compression,
+                              f.size_image,
+                              0,
+                              0,
+                              f.clr_used,
+                              0};
+  l.written = l.source;
+  l.written.biHeight = static_cast<std::int32_t>(l.rows);
+  l.written.biSizeImage = static_cast<std::uint32_t>(*pixel_bytes);
+  return l;
+}
+
+}  // namespace gd

@@ -19,7 +19,15 @@ bool IsWindowsHeader(std::uint32_t size) {
   return size == 40 || size == 52 || size == 56 || size == 108 || size == 124;
 }
 
-bool IsOs2Header(std::uint32_t size) { return size == 12 || (size >= 16 && size <= 64 && !IsWindowsHeader(size)); }
+// The OS/2 2.x header ends after any of its fields.
+bool IsOs2Header(std::uint32_t size) {
+  switch (size) {
+    case 12: case 16: case 20: case 24: case 28: case 32: case 36: case 42: case 44: case 46: case 48: case 60: case 64:
+      return true;
+    default:
+      return false;
+  }
+}
 
 struct Fields {
   std::uint32_t size = 0;
@@ -74,6 +82,30 @@ bool BitsFit(const Fields& f) {
   }
 }
 
+// Whether a bitmap file header lies directly in front: "BM", or the kinds of
+// an OS/2 icon, pointer or array entry, whose layout is the same.
+bool HasFileHeaderInFront(ByteSource& src, std::uint64_t pos, std::uint64_t floor) {
+  if (pos < kFileHeaderSize || pos - kFileHeaderSize < floor) return false;
+  std::array<std::uint8_t, 2> type{};
+  if (src.ReadAt(pos - kFileHeaderSize, type) != type.size()) return false;
+  const int t = type[0] << 8 | type[1];
+  return t == ('B' << 8 | 'M') || t == ('B' << 8 | 'A') || t == ('C' << 8 | 'I') || t == ('I' << 8 | 'C') ||
+         t == ('C' << 8 | 'P') || t == ('P' << 8 | 'T');
+}
+
+// OS/2 headers without a file header in front are nearly always small
+// integers that happen to line up (0C 00 00 00 01 00 01 00 ...): programs
+// are full of them, and bitmaps with these headers are kept as files. The
+// full 64-byte header stands on its own when its reserved fields are as
+// defined.
+bool Os2HeaderStands(ByteSource& src, std::uint64_t pos, std::uint64_t floor, const std::uint8_t* p,
+                     std::uint32_t size) {
+  if (HasFileHeaderInFront(src, pos, floor)) return true;
+  if (size != 64) return false;
+  return LeReader::Le16(p + 40) == 0 && LeReader::Le16(p + 42) == 0 && LeReader::Le16(p + 44) == 0 &&
+         LeReader::Le16(p + 46) <= 3 && LeReader::Le32(p + 56) == 0;
+}
+
 // The rows offset a bitmap file header in front of the header gives, if it
 // says more than the palette's end; 0 otherwise.
 std::uint64_t FileHeaderGap(ByteSource& src, std::uint64_t pos, std::uint64_t floor, std::uint64_t rows_offset) {
@@ -101,6 +133,9 @@ std::optional<DibLayout> ProbeBitmap(ByteSource& src, std::uint64_t pos, std::ui
   if (src.ReadAt(pos, std::span(head.data(), header_size)) != header_size) return std::nullopt;
   f = ReadFields(head.data(), header_size);
   if (!BitsFit(f) || f.height == INT32_MIN) return std::nullopt;
+  if (IsOs2Header(header_size) && !Os2HeaderStands(src, pos, file_header_floor, head.data(), header_size)) {
+    return std::nullopt;
+  }
 
   const std::int64_t colours_possible = f.bits <= 8 ? std::int64_t{1} << f.bits : 256;
   if (f.clr_used > colours_possible) return std::nullopt;

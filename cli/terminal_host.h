@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <string>
 
-#include "extract/host.h"
+#include "extract/run/ui_sinks.h"
 
 namespace gd::cli {
 

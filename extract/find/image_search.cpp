@@ -87,7 +87,13 @@ std::optional<FoundImage> ImageSearch::NextEveryImage() {
 
     if (!pending_marker_ && header_pos_ < end) {
       const std::size_t at = FindHeaderSize(bytes, static_cast<std::size_t>(header_pos_ - base));
-      if (at != kNoMatch) pending_marker_ = base + at;
+      if (at != kNoMatch) {
+        pending_marker_ = base + at;
+      } else {
+        // None in the rest of this window: not looked for again while the
+        // signatures in it are, only the last three bytes with the next.
+        header_pos_ = std::max(header_pos_, end >= reader_.Size() ? end : end - 3);
+      }
     }
     // Signatures before the next header candidate come first.
     const std::uint64_t limit = pending_marker_.value_or(end);

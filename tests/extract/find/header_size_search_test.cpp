@@ -6,8 +6,8 @@
 #include <random>
 #include <vector>
 
-#include "extract/byte_search.h"
-#include "extract/header_size_search.h"
+#include "extract/find/byte_search.h"
+#include "extract/find/header_size_search.h"
 
 namespace gd {
 namespace {

@@ -2,7 +2,10 @@
 """Every bitmap layout `--all --format png` reads, built by hand, against the
 pixels each fixture was made from and against Pillow where Pillow reads it.
 
-usage: layouts_match_pillow.py CLI WORKDIR
+usage: layouts_match_pillow.py [--runner CMD] CLI WORKDIR
+
+--runner runs CLI through CMD (scripts/wine-run for the Windows build, so
+that the pixels of its PNG encoder are checked too).
 
 One fixture per header version x compression x bit count x row order (and a
 few with a bitmap file header, a gap before the rows, alpha and palettes of
@@ -322,9 +325,13 @@ def pillow(bmp):
 
 
 def main():
-    if len(sys.argv) != 3:
+    args = sys.argv[1:]
+    runner = []
+    if args[:1] == ["--runner"]:
+        runner, args = args[1:2], args[2:]
+    if len(args) != 2:
         sys.exit(__doc__)
-    cli, work = sys.argv[1:]
+    cli, work = runner + [args[0]], args[1]
     shutil.rmtree(work, ignore_errors=True)
     src, out = os.path.join(work, "src"), os.path.join(work, "out")
     os.makedirs(src)
@@ -337,7 +344,7 @@ def main():
             cases[file_name] = (pic, bmp)
             with open(os.path.join(src, file_name + ".bin"), "wb") as f:
                 f.write(FILLER + body + FILLER + FILLER)
-    run = subprocess.run([cli, "-q", "--all", "--format", "png", "-o", out, src],
+    run = subprocess.run(cli + ["-q", "--all", "--format", "png", "-o", out, src],
                          stdout=subprocess.PIPE, stderr=subprocess.STDOUT, text=True)
     if run.returncode != 0:
         print("glimmerdig-cli failed (%d): %s" % (run.returncode, run.stdout))

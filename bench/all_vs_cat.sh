@@ -9,7 +9,7 @@
 #   bench/all_vs_cat.sh [RUNS]     (default 7)
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
-cli=$root/build/linux/cli/glimmerdig-cli
+cli=${GLIMMERDIG_CLI:-$root/build/linux/cli/glimmerdig-cli}  # GLIMMERDIG_CLI: another build to measure
 [ -x "$cli" ] || { echo "build first: cmake --preset linux && cmake --build --preset linux" >&2; exit 2; }
 runs=${1:-7}
 wine=/usr/lib/x86_64-linux-gnu/wine/x86_64-windows

@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
 """Writes small seed inputs for the fuzz targets: icon and cursor files,
-program-like blobs with embedded images, GIFs of several kinds, and PNGs,
-GIFs and JPEGs lying inside other bytes.
+program-like blobs with embedded images, bitmaps of every header version and
+compression, GIFs of several kinds, and PNGs, GIFs and JPEGs lying inside
+other bytes.
 
     make_seeds.py OUT_DIR      -> OUT_DIR/extract/*, OUT_DIR/gif/*, OUT_DIR/carve/*
 """
@@ -64,6 +65,51 @@ def extract_seeds(out):
     mixed = bytes(program) + b'\0' + tiny_png(5, 4, 4, 3, 1) + tiny_gif() + tiny_jpeg(3) + icon_image(16, 32)
     for first in (0x30, 0x71, 0x10):
         write(f'{out}/every-image-{first:02x}.bin', bytes([first]) + mixed)
+
+
+def layout(size, width, height, bits, compression=0, masks=(), rows=None, clr_used=0):
+    """A bitmap with a header of any version: OS/2 1.x (12), OS/2 2.x (16 to
+    64) or the Windows ones (40, 52, 56, 108, 124)."""
+    if size == 12:
+        head = struct.pack('<IHHHH', 12, width, height, 1, bits)
+        entries = 3
+    else:
+        head = struct.pack('<IiiHHIIiiII', size, width, height, 1, bits, compression, 0, 0, 0, clr_used, 0)
+        head = (head + b''.join(struct.pack('<I', m) for m in masks) + bytes(size))[:size] if size != 40 else head
+        entries = 4
+    after = b''.join(struct.pack('<I', m) for m in masks) if size == 40 else b''
+    colours = (clr_used or (1 << bits)) if bits <= 8 else 0
+    if rows is None:
+        rows = bytes([0x5A]) * (((width * bits + 31) // 32) * 4 * abs(height))
+    return head + after + bytes([0x33]) * (entries * colours) + rows
+
+
+def layout_seeds(out):
+    rle8 = bytes((3, 1, 0, 2, 1, 0, 0, 0, 0, 4, 1, 2, 3, 4, 0, 0, 2, 7, 0, 1))
+    rle4 = bytes((3, 0x12, 0, 0, 0, 3, 0x45, 0x60, 0, 1))
+    seeds = {
+        'os2v1.bin': b'BM' + struct.pack('<IHHI', 0, 0, 0, 14 + 12 + 3 * 16) + layout(12, 3, 2, 4),
+        'os2v2.bin': layout(64, 3, 2, 8),
+        'os2v2-short.bin': b'BM' + struct.pack('<IHHI', 0, 0, 0, 14 + 16 + 4 * 2) + layout(16, 9, 2, 1),
+        'v2-fields.bin': layout(52, 3, 2, 16, 3, (0xF800, 0x7E0, 0x1F)),
+        'v3-alpha.bin': layout(56, 3, -2, 32, 3, (0xFF0000, 0xFF00, 0xFF, 0xFF000000)),
+        'v4-fields.bin': layout(108, 3, 2, 32, 3, (0xFF, 0xFF00, 0xFF0000, 0xFF000000)),
+        'v5-topdown.bin': layout(124, 4, -3, 32, 3, (0xFF0000, 0xFF00, 0xFF, 0xFF000000)),
+        'fields40.bin': layout(40, 5, 2, 16, 3, (0x7C00, 0x3E0, 0x1F)),
+        'alpha-fields40.bin': layout(40, 5, 2, 32, 6, (0xFF0000, 0xFF00, 0xFF, 0xFF000000)),
+        'two-bits.bin': layout(40, 9, 2, 2),
+        'rle8.bin': layout(40, 4, 3, 8, 1, rows=rle8, clr_used=8),
+        'rle4.bin': layout(124, 3, 2, 4, 2, rows=rle4),
+        'rle8-cut.bin': layout(40, 4, 3, 8, 1, rows=rle8[:-3], clr_used=8),
+        'png-inside.bin': struct.pack('<IiiHHIIiiII', 40, 3, 2, 1, 0, 5, 0, 0, 0, 0, 0) + tiny_png(3, 2, 8, 2, 3),
+        'gap.bin': b'BM' + struct.pack('<IHHI', 0, 0, 0, 14 + 40 + 8 + 6) + layout(40, 2, 2, 1)[:48] + bytes(6)
+                   + bytes(8),
+    }
+    # The first byte asks for every image as PNG; the blob of all of them, at
+    # odd offsets, also for tiny windows.
+    for name, data in seeds.items():
+        write(f'{out}/{name}', b'\x30' + data + b'\x07')
+    write(f'{out}/every-layout-70.bin', b'\x70' + b'\x01'.join(seeds.values()))
 
 
 def tiny_gif():
@@ -164,6 +210,7 @@ def main():
     for sub in ('extract', 'gif', 'carve'):
         os.makedirs(f'{out}/{sub}', exist_ok=True)
     extract_seeds(f'{out}/extract')
+    layout_seeds(f'{out}/extract')
     gif_seeds(f'{out}/gif')
     carve_seeds(f'{out}/carve', f'{out}/gif')
 

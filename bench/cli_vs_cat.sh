@@ -12,7 +12,7 @@
 # each, and at most 80 MiB of peak memory on the single file.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
-cli=$root/build/linux/cli/glimmerdig-cli
+cli=${GLIMMERDIG_CLI:-$root/build/linux/cli/glimmerdig-cli}  # GLIMMERDIG_CLI: another build to measure
 [ -x "$cli" ] || { echo "build first: cmake --preset linux && cmake --build --preset linux" >&2; exit 2; }
 runs=${2:-7}
 

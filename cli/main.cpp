@@ -5,15 +5,17 @@
 #include <string>
 #include <vector>
 
+#include "cli/language.h"
 #include "cli/options.h"
 #include "cli/terminal.h"
 #include "cli/terminal_host.h"
+#include "cli/texts.h"
+#include "extract/dry_run_file_system.h"
 #include "extract/errors.h"
 #include "extract/file_system.h"
 #include "extract/gallery.h"
 #include "extract/image_log.h"
 #include "extract/manifest.h"
-#include "extract/messages.h"
 #include "extract/path_util.h"
 #include "extract/png_encoder.h"
 #include "extract/res_extract.h"
@@ -37,8 +39,9 @@ int Run(const std::vector<std::string>& args) {
   const ParseResult parsed = ParseOptions(args);
   if (!parsed.error.empty()) return UsageError(parsed.error);
   const Options& o = parsed.options;
+  const Language language = EnvironmentLanguage();
   if (o.help) {
-    WriteOut(UsageText());
+    WriteOut(HelpText(language));
     return kDone;
   }
   if (o.version) {
@@ -58,16 +61,21 @@ int Run(const std::vector<std::string>& args) {
     }
   }
 
-  std::string save_dir;
-  if (o.save_dir) {
-    save_dir = AddBackslash(fs->AbsolutePath(*o.save_dir));
-  } else {
-    save_dir = AddBackslash(fs->AbsolutePath("BmpSave"));
-    fs->CreateFolders(save_dir.substr(0, save_dir.size() - 1));
-  }
+  // A report-only run reads through the real file system and writes nothing,
+  // not even the save folder.
+  DryRunFileSystem dry_run(*fs);
+  FileSystem& run_fs = o.list ? static_cast<FileSystem&>(dry_run) : *fs;
+  // The save folder is made with its parents when missing, as a script
+  // expects of an output folder.
+  const std::string save_dir = AddBackslash(fs->AbsolutePath(o.save_dir ? *o.save_dir : "BmpSave"));
+  run_fs.CreateFolders(save_dir.substr(0, save_dir.size() - 1));
 
-  TerminalHost host(!o.quiet);
-  TResExtract engine(*fs, host, host, host);
+  TerminalHost host(!o.quiet, language);
+  if (!run_fs.FolderExists(save_dir)) {
+    host.ShowMessage(MissingSaveDirText(language, save_dir));
+    return kNoSaveDir;
+  }
+  TResExtract engine(run_fs, host, host, host);
   engine.SetSaveDir(save_dir);
   engine.SetDeleteFirst(o.delete_first);
   engine.SetExcludeFlags(o.exclude_flags);
@@ -82,7 +90,7 @@ int Run(const std::vector<std::string>& args) {
   Manifest manifest;
   Gallery gallery;
   ImageLogs logs;
-  if (o.manifest) logs.Add(manifest);
+  if (o.manifest || o.list) logs.Add(manifest);
   if (o.gallery) logs.Add(gallery);
   engine.SetImageLog(&logs);
   if (!engine.CheckSaveDir()) return kNoSaveDir;
@@ -93,10 +101,8 @@ int Run(const std::vector<std::string>& args) {
   std::string failure;
   try {
     count = engine.ExtractFromSources(sources);
-  } catch (const std::bad_alloc&) {
-    failure = OutOfMemoryError().what();
   } catch (const std::exception& e) {
-    failure = e.what();
+    failure = FailureText(language, e);
   }
   host.Finish();
   // The manifest and the gallery list what was written, also when the run
@@ -105,16 +111,18 @@ int Run(const std::vector<std::string>& args) {
     const auto bytes = [](const std::string& text) {
       return std::span(reinterpret_cast<const std::uint8_t*>(text.data()), text.size());
     };
+    if (o.list) WriteOut(manifest.Csv());
     if (o.manifest) fs->WriteNewFile(manifest_path, bytes(manifest.Csv()));
     if (o.gallery) fs->WriteNewFile(engine.SaveDir() + "index.html", bytes(gallery.Html()));
   } catch (const std::exception& e) {
-    if (failure.empty()) failure = e.what();
+    if (failure.empty()) failure = FailureText(language, e);
   }
   if (!failure.empty()) {
     WriteErr("glimmerdig-cli: " + failure + "\n");
     return kFailed;
   }
-  WriteOut(ResultMessage(count) + "\n");
+  // Under --list stdout holds the rows alone.
+  if (!o.list) WriteOut(ResultText(language, count) + "\n");
   return Interrupted() ? kCancelled : kDone;
 }
 

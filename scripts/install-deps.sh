@@ -20,7 +20,7 @@ run_packages=(
 )
 test_packages=(
   # native tests, benchmarks
-  libgtest-dev googletest libbenchmark-dev time
+  libgtest-dev googletest libbenchmark-dev time python3
   # fuzzing with libFuzzer and the sanitizers' runtimes
   clang libclang-rt-14-dev
   # the Windows programs' tests under Wine on a virtual display

@@ -222,7 +222,7 @@ std::string Gallery::Html() const {
              "\" width=\"" + std::to_string(shown.width) + "\" height=\"" + std::to_string(shown.height) +
              "\" alt=\"" + name + "\"></div>";
       out += "<div class=\"cap\">" + std::to_string(w) + " × " + std::to_string(h) + " · " +
-             std::to_string(e.bits) + (e.bits == 1 ? " bit" : " bits") + "<br>offset " + std::to_string(e.offset) + " (" + Hex(e.offset) + ")" +
+             std::to_string(e.bits) + (e.bits == 1 ? " bit" : " bits") + "<br>offset " + Hex(e.offset) +
              "<br><span class=\"name\">" + name + "</span></div></a>\n";
     }
     out += "</div>\n</section>\n";

@@ -1,6 +1,6 @@
 #include "app/app_text.h"
 
-#include "extract/messages.h"
+#include "extract/run/messages.h"
 
 namespace gd {
 

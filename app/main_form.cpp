@@ -12,7 +12,7 @@
 #include "app/ini_file.h"
 #include "app/option_boxes.h"
 #include "app/settings.h"
-#include "extract/path_util.h"
+#include "base/path_util.h"
 #include "ui/application.h"
 #include "ui/message_box.h"
 #include "ui/placement.h"
@@ -372,18 +372,20 @@ void TMainForm::EndExtraction(int count) {
 }
 
 void TMainForm::ApplyOptions() {
-  extractor_->SetDeleteFirst(Checked(kDelBmpOption.box));
-  extractor_->SetExcludeFlags(0);
+  RunOptions run = extractor_->Options();  // the save folder as chosen
+  run.delete_first = Checked(kDelBmpOption.box);
+  run.exclude_flags = 0;
   for (const OptionBox& o : kOptionBoxes) {
     if (o.exclude_bit != 0 && Checked(o.box)) {
-      extractor_->SetExcludeFlags(static_cast<std::uint8_t>(extractor_->ExcludeFlags() | o.exclude_bit));
+      run.exclude_flags = static_cast<std::uint8_t>(run.exclude_flags | o.exclude_bit);
     }
   }
-  extractor_->SetAllImages(MenuOptionChecked(kAllImagesOption));
+  run.all_images = MenuOptionChecked(kAllImagesOption);
   const bool png = MenuOptionChecked(kSaveAsPngOption);
   if (png && !png_encoder_) png_encoder_ = MakeNativePngEncoder();
-  extractor_->SetPngEncoder(png ? png_encoder_.get() : nullptr);
-  extractor_->SetOutputFormat(png ? OutputFormat::kPng : OutputFormat::kBmp);
+  run.png_encoder = png ? png_encoder_.get() : nullptr;
+  run.format = png ? OutputFormat::kPng : OutputFormat::kBmp;
+  extractor_->SetOptions(run);
 }
 
 void TMainForm::ShowStatus(const std::string& path) {

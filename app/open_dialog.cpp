@@ -4,7 +4,7 @@
 
 #include <algorithm>
 
-#include "extract/path_util.h"
+#include "base/path_util.h"
 #include "utf16/utf16.h"
 
 namespace gd {

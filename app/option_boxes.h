@@ -7,7 +7,7 @@
 #include <cstdint>
 
 #include "app/settings.h"
-#include "extract/res_extract.h"
+#include "extract/run/res_extract.h"
 
 namespace gd {
 

@@ -11,7 +11,7 @@
 #include "app/command_line.h"
 #include "app/main_form.h"
 #include "app/progress_msg.h"
-#include "gif/gif_bitmap.h"
+#include "gif/picture/gif_bitmap.h"
 #include "ui/application.h"
 #include "ui/message_loop.h"
 

@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "extract/host.h"
+#include "extract/run/ui_sinks.h"
 #include "ui/form.h"
 
 namespace gd {

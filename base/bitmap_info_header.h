@@ -1,16 +1,13 @@
 #pragma once
 // The 40-byte device-independent bitmap header (BITMAPINFOHEADER), without
 // <windows.h>: the bitmaps the engine finds and writes and the one the GIF
-// codec produces all carry it.
+// codec produces all carry it. Read and written through its field list, as
+// every binary record is (base/record_fields.h).
 
-#include <algorithm>
-#include <array>
 #include <cstddef>
 #include <cstdint>
-#include <span>
-#include <vector>
 
-#include "base/byte_order.h"
+#include "base/record_fields.h"
 
 namespace gd {
 
@@ -28,45 +25,21 @@ struct BitmapInfoHeader {
   std::int32_t biYPelsPerMeter = 0;
   std::uint32_t biClrUsed = 0;
   std::uint32_t biClrImportant = 0;
+
+  template <class Self, class Visit>
+  static constexpr void Fields(Self& h, Visit&& visit) {
+    visit(h.biSize);
+    visit(h.biWidth);
+    visit(h.biHeight);
+    visit(h.biPlanes);
+    visit(h.biBitCount);
+    visit(h.biCompression);
+    visit(h.biSizeImage);
+    visit(h.biXPelsPerMeter);
+    visit(h.biYPelsPerMeter);
+    visit(h.biClrUsed);
+    visit(h.biClrImportant);
+  }
 };
-
-// Decodes the first 40 little-endian bytes; throws ShortRead when fewer.
-inline BitmapInfoHeader ParseInfoHeader(std::span<const std::uint8_t> bytes) {
-  LeReader r(bytes);
-  BitmapInfoHeader h;
-  h.biSize = r.U32();
-  h.biWidth = r.I32();
-  h.biHeight = r.I32();
-  h.biPlanes = r.U16();
-  h.biBitCount = r.U16();
-  h.biCompression = r.U32();
-  h.biSizeImage = r.U32();
-  h.biXPelsPerMeter = r.I32();
-  h.biYPelsPerMeter = r.I32();
-  h.biClrUsed = r.U32();
-  h.biClrImportant = r.U32();
-  return h;
-}
-
-// The header as 40 little-endian bytes.
-inline std::array<std::uint8_t, BitmapInfoHeader::kSize> InfoHeaderBytes(const BitmapInfoHeader& h) {
-  std::vector<std::uint8_t> bytes;
-  bytes.reserve(BitmapInfoHeader::kSize);
-  LeWriter w(bytes);
-  w.U32(h.biSize);
-  w.I32(h.biWidth);
-  w.I32(h.biHeight);
-  w.U16(h.biPlanes);
-  w.U16(h.biBitCount);
-  w.U32(h.biCompression);
-  w.U32(h.biSizeImage);
-  w.I32(h.biXPelsPerMeter);
-  w.I32(h.biYPelsPerMeter);
-  w.U32(h.biClrUsed);
-  w.U32(h.biClrImportant);
-  std::array<std::uint8_t, BitmapInfoHeader::kSize> out{};
-  std::copy(bytes.begin(), bytes.end(), out.begin());
-  return out;
-}
 
 }  // namespace gd

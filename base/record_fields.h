@@ -12,7 +12,7 @@
 #include <span>
 #include <type_traits>
 
-#include "base/byte_order.h"
+#include "base/byte_reader.h"
 
 namespace gd {
 
@@ -36,7 +36,7 @@ void Put(std::uint8_t*& p, const T& field) {
 }
 
 template <class T>
-void Get(LeReader& r, T& field) {
+void Get(ByteReader& r, T& field) {
   if constexpr (std::is_integral_v<T>) {
     using U = std::make_unsigned_t<T>;
     U v = 0;
@@ -73,9 +73,18 @@ std::array<std::uint8_t, Record::kSize> RecordBytes(const Record& record) {
 template <class Record>
 void RecordFromBytes(std::span<const std::uint8_t> bytes, Record& record) {
   static_assert(FieldBytes<Record>() == Record::kSize, "the fields do not add up to the record's size");
-  LeReader r(bytes);
+  ByteReader r(bytes);
   if (!r.Has(Record::kSize)) throw ShortRead();
   Record::Fields(record, [&r](auto& field) { record_detail::Get(r, field); });
+}
+
+// The record decoded from the first Record::kSize bytes; throws ShortRead
+// when fewer.
+template <class Record>
+Record RecordFrom(std::span<const std::uint8_t> bytes) {
+  Record record{};
+  RecordFromBytes(bytes, record);
+  return record;
 }
 
 }  // namespace gd

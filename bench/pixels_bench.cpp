@@ -5,9 +5,10 @@
 
 #include <cstring>
 
-#include "extract/dib_layout.h"
-#include "extract/dib_pixels.h"
-#include "extract/png_encoder.h"
+#include "extract/dib/dib_layout.h"
+#include "extract/dib/dib_pixels.h"
+#include "extract/source/span_source.h"
+#include "platform/png_encoder.h"
 #include "tests/support/dib_fixtures.h"
 
 namespace {
@@ -44,7 +45,7 @@ BENCHMARK(BM_CopyIconBytes)->Apply(Args);
 
 void BM_DecodeIcon(benchmark::State& state) {
   const Bytes src = Icon(static_cast<std::int32_t>(state.range(0)), static_cast<std::uint16_t>(state.range(1)));
-  const gd::DibLayout layout = *gd::MeasureEveryImage(gd::ParseInfoHeader(src));
+  const gd::DibLayout layout = *gd::MeasureEveryImage(gd::RecordFrom<gd::BitmapInfoHeader>(src));
   gd::SpanSource source(src);
   for (auto _ : state) {
     auto image = gd::DecodeDibPixels(source, 0, layout);
@@ -56,7 +57,7 @@ BENCHMARK(BM_DecodeIcon)->Apply(Args);
 
 void BM_DecodeAndEncodeIcon(benchmark::State& state) {
   const Bytes src = Icon(static_cast<std::int32_t>(state.range(0)), static_cast<std::uint16_t>(state.range(1)));
-  const gd::DibLayout layout = *gd::MeasureEveryImage(gd::ParseInfoHeader(src));
+  const gd::DibLayout layout = *gd::MeasureEveryImage(gd::RecordFrom<gd::BitmapInfoHeader>(src));
   gd::SpanSource source(src);
   const auto encoder = gd::MakeNativePngEncoder();
   for (auto _ : state) {

@@ -12,8 +12,8 @@
 #include <string>
 #include <vector>
 
-#include "extract/file_system.h"
-#include "extract/image_search.h"
+#include "extract/find/image_search.h"
+#include "platform/file_system.h"
 
 namespace {
 

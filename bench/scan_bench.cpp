@@ -6,7 +6,7 @@
 #include <cstring>
 #include <random>
 
-#include "extract/scanner.h"
+#include "extract/find/scanner.h"
 #include "tests/support/dib_fixtures.h"
 
 namespace {

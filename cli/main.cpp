@@ -5,20 +5,21 @@
 #include <string>
 #include <vector>
 
+#include "base/errors.h"
+#include "base/path_util.h"
 #include "cli/language.h"
 #include "cli/options.h"
 #include "cli/terminal.h"
 #include "cli/terminal_host.h"
 #include "cli/texts.h"
-#include "extract/dry_run_file_system.h"
-#include "extract/errors.h"
-#include "extract/file_system.h"
-#include "extract/gallery.h"
-#include "extract/image_log.h"
-#include "extract/manifest.h"
-#include "extract/path_util.h"
-#include "extract/png_encoder.h"
-#include "extract/res_extract.h"
+#include "extract/report/gallery.h"
+#include "extract/report/image_log.h"
+#include "extract/report/manifest.h"
+#include "extract/run/res_extract.h"
+#include "extract/run/run_options.h"
+#include "extract/write/dry_run_file_system.h"
+#include "platform/file_system.h"
+#include "platform/png_encoder.h"
 
 #ifdef _WIN32
 #include "utf16/utf16.h"
@@ -75,24 +76,25 @@ int Run(const std::vector<std::string>& args) {
     host.ShowMessage(MissingSaveDirText(language, save_dir));
     return kNoSaveDir;
   }
-  TResExtract engine(run_fs, host, host, host);
-  engine.SetSaveDir(save_dir);
-  engine.SetDeleteFirst(o.delete_first);
-  engine.SetExcludeFlags(o.exclude_flags);
-  engine.SetFileProgress(&host);
-  engine.SetAllImages(o.all_images);
-  engine.SetUnique(o.unique);
   const std::unique_ptr<PngEncoder> png = o.png ? MakeNativePngEncoder() : nullptr;
-  if (png) {
-    engine.SetOutputFormat(OutputFormat::kPng);
-    engine.SetPngEncoder(png.get());
-  }
   Manifest manifest;
   Gallery gallery;
   ImageLogs logs;
   if (o.manifest || o.list) logs.Add(manifest);
   if (o.gallery) logs.Add(gallery);
-  engine.SetImageLog(&logs);
+
+  RunOptions run;
+  run.save_dir = save_dir;
+  run.delete_first = o.delete_first;
+  run.exclude_flags = o.exclude_flags;
+  run.all_images = o.all_images;
+  run.format = png ? OutputFormat::kPng : OutputFormat::kBmp;
+  run.png_encoder = png.get();
+  run.unique = o.unique;
+  run.image_log = &logs;
+  run.file_progress = &host;
+  TResExtract engine(run_fs, host, host, host);
+  engine.SetOptions(run);
   if (!engine.CheckSaveDir()) return kNoSaveDir;
   const std::string manifest_path = o.manifest ? fs->AbsolutePath(*o.manifest) : std::string();
 

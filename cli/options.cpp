@@ -3,7 +3,7 @@
 #include <array>
 #include <string_view>
 
-#include "extract/res_extract.h"
+#include "extract/run/res_extract.h"
 
 namespace gd::cli {
 

@@ -7,7 +7,7 @@
 #include <string>
 
 #include "cli/language.h"
-#include "extract/host.h"
+#include "extract/run/ui_sinks.h"
 
 namespace gd::cli {
 

@@ -3,9 +3,9 @@
 #include <new>
 
 #include "cli/options.h"
-#include "extract/errors.h"
-#include "extract/messages.h"
-#include "extract/png_encoder.h"
+#include "base/errors.h"
+#include "extract/run/messages.h"
+#include "platform/png_encoder.h"
 
 namespace gd::cli {
 

@@ -9,10 +9,11 @@
 #include <optional>
 #include <span>
 
-#include "extract/byte_source.h"
-#include "extract/gif_carver.h"
-#include "extract/png_carver.h"
+#include "extract/find/gif_carver.h"
+#include "extract/find/png_carver.h"
+#include "extract/source/span_source.h"
 #include "gif/allocation_limit.h"
+#include "platform/byte_source.h"
 
 namespace {
 

@@ -12,13 +12,14 @@
 #include <string>
 #include <vector>
 
-#include "extract/file_system.h"
-#include "extract/host.h"
-#include "extract/image_search.h"
-#include "extract/png_encoder.h"
-#include "extract/res_extract.h"
-#include "extract/scanner.h"
-#include "extract/writer.h"
+#include "extract/find/image_search.h"
+#include "extract/find/scanner.h"
+#include "extract/run/res_extract.h"
+#include "extract/run/ui_sinks.h"
+#include "extract/source/span_source.h"
+#include "extract/write/bitmap_file.h"
+#include "platform/file_system.h"
+#include "platform/png_encoder.h"
 
 namespace {
 
@@ -83,15 +84,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::uint8_t choice = size ? data[0] : 0;
   const bool all_images = (choice & 0x10) != 0;
   const std::size_t window = (choice & 0x40) ? 128 : 4096;
-  engine.SetSaveDir(scratch.root + "/save/");
-  engine.SetDeleteFirst(true);
-  engine.SetExcludeFlags(static_cast<std::uint8_t>(choice & 0x0C));
-  engine.SetAllImages(all_images);
   static const auto png = gd::MakeNativePngEncoder();
-  engine.SetPngEncoder(png.get());
-  engine.SetOutputFormat((choice & 0x20) ? gd::OutputFormat::kPng : gd::OutputFormat::kBmp);
-  engine.SetUnique((choice & 0x01) != 0);
-  engine.SetReadOptions({window});
+  gd::RunOptions options;
+  options.save_dir = scratch.root + "/save/";
+  options.delete_first = true;
+  options.exclude_flags = static_cast<std::uint8_t>(choice & 0x0C);
+  options.all_images = all_images;
+  options.png_encoder = png.get();
+  options.format = (choice & 0x20) ? gd::OutputFormat::kPng : gd::OutputFormat::kBmp;
+  options.unique = (choice & 0x01) != 0;
+  options.read = {window};
+  engine.SetOptions(options);
   const int written = engine.ExtractFromFiles({source});
 
   const gd::SearchRules rules = gd::RulesFor(all_images);

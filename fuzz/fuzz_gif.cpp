@@ -7,9 +7,9 @@
 #include <vector>
 
 #include "gif/allocation_limit.h"
-#include "gif/framework/graphics.h"
 #include "gif/framework/stream.h"
-#include "gif/gif_bitmap.h"
+#include "gif/picture/gif_bitmap.h"
+#include "gif/picture/graphics.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   static gd::GifFormatRegistration gif_format;

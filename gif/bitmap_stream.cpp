@@ -5,7 +5,7 @@
 #include <limits>
 
 #include "base/bitmap_file_header.h"
-#include "base/byte_order.h"
+#include "base/byte_reader.h"
 #include "gif/gif_file.h"
 #include "gif/gif_sub_image.h"
 

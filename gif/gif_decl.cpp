@@ -2,7 +2,6 @@
 
 #include <algorithm>
 
-
 namespace gd {
 
 void TByteBuffer::AddBlock(std::string_view block) {

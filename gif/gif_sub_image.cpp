@@ -4,7 +4,7 @@
 #include <array>
 #include <string>
 
-#include "base/byte_order.h"
+#include "base/byte_reader.h"
 #include "gif/lzw_decoder.h"
 #include "gif/record_io.h"
 
@@ -130,10 +130,6 @@ void TGifSubImage::DecodeImage() {
   CheckLzwCodeSize(CodeSize);
   ImageData->Reset();  // no data sub-block at all raises here
   DecodeLzw(ImageData->Bytes(), CodeSize, LzwOutput{*Pixels, Descriptor.Width, Descriptor.Height, Interlaced});
-}
-
-std::array<std::uint8_t, TBitmapInfoHeader::kSize> RecordBytes(const TBitmapInfoHeader& h) {
-  return InfoHeaderBytes(h);
 }
 
 }  // namespace gd

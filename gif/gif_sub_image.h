@@ -5,11 +5,11 @@
 #include <cstdint>
 #include <memory>
 
+#include "base/bitmap_info_header.h"
 #include "gif/byte_arrays.h"
 #include "gif/color_table.h"
 #include "gif/framework/stream.h"
 #include "gif/gif_decl.h"
-#include "base/bitmap_info_header.h"
 
 namespace gd {
 
@@ -59,8 +59,6 @@ class TGifSubImage {
   void ReadColorTable(TStream& stream);
   void ReadImageData(TStream& stream);
 };
-
-std::array<std::uint8_t, TBitmapInfoHeader::kSize> RecordBytes(const TBitmapInfoHeader& header);
 
 // Reads 3 × table.Count bytes into the table's entries from entry 0; a short
 // read leaves the entries it does not reach as they were.

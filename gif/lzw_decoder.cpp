@@ -23,7 +23,7 @@
 #include <new>
 #include <vector>
 
-#include "base/byte_order.h"
+#include "base/byte_reader.h"
 #include "gif/gif_decl.h"
 
 namespace gd {
@@ -50,7 +50,7 @@ constexpr std::uint16_t kNoString = 0xFFFF;
 constexpr std::size_t kWindowRows = 16384;
 
 std::uint64_t Load64(const std::uint8_t* p) {
-  return static_cast<std::uint64_t>(LeReader::Le32(p)) | (static_cast<std::uint64_t>(LeReader::Le32(p + 4)) << 32);
+  return static_cast<std::uint64_t>(ByteReader::Le32(p)) | (static_cast<std::uint64_t>(ByteReader::Le32(p + 4)) << 32);
 }
 
 void Store64(std::uint8_t* p, std::uint64_t v) { std::memcpy(p, &v, 8); }

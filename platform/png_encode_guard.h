@@ -3,12 +3,10 @@
 // image without pixels and reports running out of memory as the engine does.
 
 #include <cstdint>
-#include <new>
-#include <stdexcept>
 #include <vector>
 
-#include "extract/errors.h"
-#include "extract/png_encoder.h"
+#include "base/errors.h"
+#include "platform/png_encoder.h"
 
 namespace gd {
 
@@ -16,13 +14,7 @@ namespace gd {
 template <typename EncodeFn>
 std::vector<std::uint8_t> GuardedEncode(const RgbaImage& image, EncodeFn encode) {
   if (!image.HasPixels()) throw PngEncodeError("no pixels");
-  try {
-    return encode(image.IsOpaque());
-  } catch (const std::bad_alloc&) {
-    throw OutOfMemoryError();
-  } catch (const std::length_error&) {
-    throw OutOfMemoryError();
-  }
+  return WithOutOfMemory([&] { return encode(image.IsOpaque()); });
 }
 
 }  // namespace gd

@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "extract/png_encoder.h"
 #include "platform/png_encode_guard.h"
+#include "platform/png_encoder.h"
 
 namespace gd {
 

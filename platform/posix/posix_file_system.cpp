@@ -12,8 +12,8 @@
 #include <string>
 #include <vector>
 
-#include "extract/errors.h"
-#include "extract/file_system.h"
+#include "base/errors.h"
+#include "platform/file_system.h"
 
 namespace gd {
 

@@ -2,8 +2,8 @@
 // functions are deprecated in OpenSSL 3).
 #include <openssl/evp.h>
 
-#include "extract/errors.h"
-#include "extract/sha256.h"
+#include "base/errors.h"
+#include "platform/sha256.h"
 
 namespace gd {
 

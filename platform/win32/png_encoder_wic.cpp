@@ -14,9 +14,9 @@
 #include <memory>
 #include <vector>
 
-#include "extract/errors.h"
-#include "extract/png_encoder.h"
+#include "base/errors.h"
 #include "platform/png_encode_guard.h"
+#include "platform/png_encoder.h"
 
 namespace gd {
 

@@ -6,8 +6,8 @@
 #include <algorithm>
 #include <climits>
 
-#include "extract/errors.h"
-#include "extract/sha256.h"
+#include "base/errors.h"
+#include "platform/sha256.h"
 
 namespace gd {
 namespace {

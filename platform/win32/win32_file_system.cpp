@@ -7,8 +7,8 @@
 #include <string>
 #include <utility>
 
-#include "extract/errors.h"
-#include "extract/file_system.h"
+#include "base/errors.h"
+#include "platform/file_system.h"
 #include "utf16/utf16.h"
 
 namespace gd {

@@ -7,7 +7,7 @@
 #include <fstream>
 #include <utility>
 
-#include "tests/win/win_test_util.h"
+#include "tests/support/win_test_util.h"
 #include "ui/application.h"
 #include "utf16/utf16.h"
 

@@ -16,10 +16,10 @@
 #include <vector>
 
 #include "app/progress_msg.h"
-#include "extract/path_util.h"
+#include "base/path_util.h"
 #include "tests/app/main_form_fixture.h"
 #include "tests/support/dib_fixtures.h"
-#include "tests/win/win_test_util.h"
+#include "tests/support/win_test_util.h"
 #include "ui/application.h"
 #include "utf16/utf16.h"
 

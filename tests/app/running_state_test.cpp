@@ -14,7 +14,7 @@
 
 #include "tests/app/main_form_fixture.h"
 #include "tests/support/dib_fixtures.h"
-#include "tests/win/win_test_util.h"
+#include "tests/support/win_test_util.h"
 
 namespace gd::apptest {
 namespace {

@@ -6,8 +6,8 @@
 
 #include "gif/allocation_limit.h"
 #include "gif/byte_arrays.h"
-#include "gif/gif_bitmap.h"
-#include "gif_builder.h"
+#include "gif/picture/gif_bitmap.h"
+#include "tests/support/gif_builder.h"
 
 namespace gd {
 namespace {

@@ -8,10 +8,10 @@
 #include <vector>
 
 #include "gif/framework/exception.h"
-#include "gif/framework/graphics.h"
 #include "gif/framework/object_list.h"
 #include "gif/framework/stream.h"
 #include "gif/framework/string_list.h"
+#include "gif/picture/graphics.h"
 
 namespace gd {
 namespace {

@@ -1,10 +1,10 @@
-#include "gif/gif_bitmap.h"
+#include "gif/picture/gif_bitmap.h"
 
 #include <gtest/gtest.h>
 
-#include "base/byte_order.h"
+#include "base/byte_reader.h"
 #include "gif/gif_file.h"
-#include "gif_builder.h"
+#include "tests/support/gif_builder.h"
 
 namespace gd {
 namespace {
@@ -32,7 +32,7 @@ std::array<int, 3> PaletteEntry(const Bytes& bmp, std::size_t i) {
 TEST(BitmapStream, ThreeByTwoImage) {
   const Bytes bmp = BitmapOf(test::SimpleGif(3, 2, {0, 1, 2, 3, 2, 1}));
   ASSERT_EQ(bmp.size(), 1086u);
-  LeReader r(bmp);
+  ByteReader r(bmp);
   EXPECT_EQ(r.U8(), 'B');
   EXPECT_EQ(r.U8(), 'M');
   EXPECT_EQ(r.U32(), 1086u);  // bfSize
@@ -94,7 +94,7 @@ TEST(BitmapStream, ZeroHeightImageIsHeadersOnly) {
   gif.push_back(0x3B);
   const Bytes bmp = BitmapOf(gif);
   ASSERT_EQ(bmp.size(), 1078u);
-  EXPECT_EQ(LeReader(bmp, 22).I32(), 0);  // biHeight
+  EXPECT_EQ(ByteReader(bmp, 22).I32(), 0);  // biHeight
 }
 
 TEST(BitmapStream, PaletteComesFromTheLocalTableWithItsPresetTail) {

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "gif_builder.h"
+#include "tests/support/gif_builder.h"
 
 namespace gd {
 namespace {

@@ -8,9 +8,9 @@
 #include <typeinfo>
 
 #include "gif/byte_arrays.h"
-#include "gif/gif_bitmap.h"
 #include "gif/gif_decl.h"
-#include "gif_builder.h"
+#include "gif/picture/gif_bitmap.h"
+#include "tests/support/gif_builder.h"
 
 namespace gd {
 namespace {

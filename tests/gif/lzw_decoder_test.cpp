@@ -5,8 +5,8 @@
 
 #include "gif/gif_sub_image.h"
 #include "gif/lzw_decoder.h"
-#include "gif_builder.h"
-#include "reference_decoder.h"
+#include "tests/gif/reference_decoder.h"
+#include "tests/support/gif_builder.h"
 
 namespace gd {
 namespace {

@@ -6,9 +6,9 @@
 
 #include <random>
 
-#include "gif/gif_bitmap.h"
 #include "gif/gif_file.h"
-#include "gif_builder.h"
+#include "gif/picture/gif_bitmap.h"
+#include "tests/support/gif_builder.h"
 
 namespace gd {
 namespace {

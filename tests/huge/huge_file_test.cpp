@@ -7,7 +7,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
-#include "extract/res_extract.h"
+#include "extract/run/res_extract.h"
 #include "tests/support/dib_fixtures.h"
 #include "tests/support/temp_dir.h"
 

@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "base/byte_order.h"
-#include "extract/dib_header.h"
+#include "base/byte_reader.h"
+#include "extract/dib/dib_header.h"
 
 namespace gd::test {
 
@@ -42,7 +42,7 @@ inline Bytes Header(const HeaderSpec& s) {
   return out;
 }
 
-inline BitmapInfoHeader Info(const HeaderSpec& s) { return ParseInfoHeader(Header(s)); }
+inline BitmapInfoHeader Info(const HeaderSpec& s) { return RecordFrom<BitmapInfoHeader>(Header(s)); }
 
 // An icon image as icon files store it: header (height counting colour and
 // mask rows, biSizeImage counting both), palette, colour rows, mask rows.
@@ -69,13 +69,13 @@ inline Bytes IconFile(const std::vector<Bytes>& images) {
   w.U16(static_cast<std::uint16_t>(images.size()));
   std::uint32_t offset = static_cast<std::uint32_t>(6 + 16 * images.size());
   for (const Bytes& img : images) {
-    const std::int32_t width = static_cast<std::int32_t>(LeReader::Le32(img.data() + 4));
+    const std::int32_t width = static_cast<std::int32_t>(ByteReader::Le32(img.data() + 4));
     w.U8(static_cast<std::uint8_t>(width));
     w.U8(static_cast<std::uint8_t>(width));
     w.U8(0);
     w.U8(0);
     w.U16(1);
-    w.U16(LeReader::Le16(img.data() + 14));
+    w.U16(ByteReader::Le16(img.data() + 14));
     w.U32(static_cast<std::uint32_t>(img.size()));
     w.U32(offset);
     offset += static_cast<std::uint32_t>(img.size());

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "extract/rgba_image.h"
+#include "platform/rgba_image.h"
 
 namespace gd::test {
 

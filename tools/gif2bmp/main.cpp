@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "gif/gif_bitmap.h"
+#include "gif/picture/gif_bitmap.h"
 
 namespace {
 

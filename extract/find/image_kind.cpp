@@ -1,0 +1,17 @@
+#include "extract/find/image_kind.h"
+
+namespace gd {
+
+std::string_view KindName(ImageKind kind) {
+  switch (kind) {
+    case ImageKind::kDib:
+      return "dib";
+    case ImageKind::kPng:
+      return "png";
+    case ImageKind::kGif:
+      return "gif";
+  }
+  return "dib";
+}
+
+}  // namespace gd

@@ -1,0 +1,76 @@
+#pragma once
+// The search through one source, image by image, in file order. It reads the
+// source through a WindowReader, so it works in bounded memory on a file of
+// any size, and yields exactly what a search of the whole file in memory
+// would.
+//
+// Standard rules: 40-byte bitmap headers at even offsets; a rejected
+// candidate is skipped whole (40 bytes), each recorded image jumped over, and
+// an image running past the end of the file ends the search.
+//
+// Every-image rules add PNG and GIF signatures at any offset, confirmed by a
+// carver that measures the whole image; headers are measured as pictures
+// (MeasureEveryImage). A rejected header does not hide a signature within
+// its 40 bytes, and a header whose image would run past the end of the file
+// is passed over like any other non-picture instead of ending the search.
+// After a PNG or GIF of odd length, headers are still only looked for at even
+// offsets.
+
+#include <cstdint>
+#include <optional>
+
+#include "extract/dib/dib_layout.h"
+#include "extract/find/carved_image.h"
+#include "extract/find/image_kind.h"
+#include "extract/source/window_reader.h"
+
+namespace gd {
+
+// Whether a whole image of its kind starts at offset, and how long it is.
+using Carver = std::optional<CarvedImage> (*)(ByteSource& source, std::uint64_t offset);
+
+struct SearchRules {
+  MeasureRules measure = MeasureRules::kStandard;
+  // Consulted under the every-image rules only.
+  Carver carve_png = nullptr;
+  Carver carve_gif = nullptr;
+};
+
+struct FoundImage {
+  ImageKind kind = ImageKind::kDib;
+  std::uint64_t offset = 0;  // its first byte in the source
+  std::uint64_t length = 0;  // the bytes the search jumped past
+  DibLayout dib;             // for a bitmap
+  CarvedImage carved;        // for a PNG or GIF
+};
+
+// The rules a run searches by: standard, or every image with the PNG and
+// GIF carvers.
+SearchRules RulesFor(bool every_image);
+
+class ImageSearch {
+ public:
+  ImageSearch(WindowReader& reader, SearchRules rules) : reader_(reader), rules_(rules) {}
+
+  // The next image, or nullopt when the source holds no more (or the reader
+  // has been stopped).
+  std::optional<FoundImage> Next();
+
+ private:
+  std::optional<FoundImage> NextStandard();
+  std::optional<FoundImage> NextEveryImage();
+  // The header candidate at pos: the image when one is recorded there.
+  enum class Verdict { kRecorded, kRejected, kEndOfSearch };
+  Verdict Examine(std::uint64_t pos, FoundImage& image);
+  std::optional<FoundImage> TrySignature(std::uint64_t pos);
+  void JumpTo(std::uint64_t pos);
+
+  WindowReader& reader_;
+  const SearchRules rules_;
+  std::uint64_t header_pos_ = 0;     // where the header search goes on (even)
+  std::uint64_t signature_pos_ = 0;  // where the signature search goes on
+  std::optional<std::uint64_t> pending_marker_;
+  bool done_ = false;
+};
+
+}  // namespace gd

@@ -1,0 +1,30 @@
+#pragma once
+// What a run reports about each image it writes, for the manifest and the
+// gallery.
+
+#include <vector>
+
+#include "extract/write/written_image.h"
+
+namespace gd {
+
+class ImageLog {
+ public:
+  virtual ~ImageLog() = default;
+  // Called once per image written, after its file is complete.
+  virtual void ImageWritten(const WrittenImage& image) = 0;
+};
+
+// Tells every log added to it.
+class ImageLogs final : public ImageLog {
+ public:
+  void Add(ImageLog& log) { logs_.push_back(&log); }
+  void ImageWritten(const WrittenImage& image) override {
+    for (ImageLog* log : logs_) log->ImageWritten(image);
+  }
+
+ private:
+  std::vector<ImageLog*> logs_;
+};
+
+}  // namespace gd

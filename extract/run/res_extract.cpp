@@ -1,0 +1,241 @@
+#include "extract/run/res_extract.h"
+
+#include <algorithm>
+#include <stdexcept>
+
+#include "base/byte_reader.h"
+#include "base/errors.h"
+#include "base/path_util.h"
+#include "extract/dib/dib_pixels.h"
+#include "extract/dib/dib_shape.h"
+#include "extract/run/messages.h"
+#include "extract/source/source_reading.h"
+#include "extract/write/bitmap_file.h"
+#include "extract/write/output_name.h"
+#include "platform/sha256.h"
+
+namespace gd {
+
+namespace {
+
+bool IsBitmapFileExtension(std::string_view ext) {
+  return StartsWithNoCase(ext, "BMP") || StartsWithNoCase(ext, "DIB");
+}
+
+// Pixels beyond this many stay in a bitmap file: a header found by chance in
+// a memory dump may measure gigabytes, and turning it into RGBA would take
+// four times as much memory again.
+constexpr std::uint64_t kMaxDecodedPixels = std::uint64_t{1} << 26;
+
+// A picture's identity: its size and its pixels.
+Sha256Digest PictureDigest(const RgbaImage& image) {
+  std::vector<std::uint8_t> bytes;
+  bytes.reserve(8 + image.rgba.size());
+  LeWriter w(bytes);
+  w.U32(image.width);
+  w.U32(image.height);
+  w.Bytes(image.rgba);
+  return Sha256(bytes);
+}
+
+// Sets a flag for as long as it lives, and puts the old value back after.
+class FlagScope {
+ public:
+  FlagScope(bool& flag, bool value) : flag_(flag), old_(flag) { flag_ = value; }
+  ~FlagScope() { flag_ = old_; }
+  FlagScope(const FlagScope&) = delete;
+  FlagScope& operator=(const FlagScope&) = delete;
+
+ private:
+  bool& flag_;
+  bool old_;
+};
+
+}  // namespace
+
+TResExtract::TResExtract(FileSystem& fs, StatusSink& status, ProgressSink& progress, MessageSink& messages)
+    : fs_(fs), status_(status), progress_(progress), messages_(messages) {}
+
+bool TResExtract::CheckSaveDir() {
+  if (fs_.FolderExists(options_.save_dir)) return true;
+  messages_.ShowMessage(MissingSaveDirMessage(options_.save_dir));
+  return false;
+}
+
+bool TResExtract::BeginRun() {
+  if (!CheckSaveDir()) return false;
+  image_count_ = 0;
+  written_pictures_.clear();
+  if (options_.delete_first) DeleteSavedBitmaps(options_.save_dir);
+  return true;
+}
+
+int TResExtract::ExtractFromFiles(const std::vector<std::string>& files) {
+  if (!BeginRun()) return 0;
+  for (const std::string& file : files) ExtractFromFile(file);
+  return image_count_;
+}
+
+int TResExtract::ExtractFromFolder(const std::string& folder) {
+  if (!BeginRun()) return 0;
+  ScanFolder(AddBackslash(folder));
+  return image_count_;
+}
+
+int TResExtract::ExtractFromSources(const std::vector<std::string>& sources) {
+  if (!BeginRun()) return 0;
+  const FlagScope polling(poll_between_windows_, true);
+  for (std::size_t i = 0; i < sources.size(); ++i) {
+    if (i > 0 && progress_.IsCancelled()) break;
+    if (fs_.FolderExists(sources[i])) {
+      ScanFolder(AddBackslash(sources[i]));
+    } else {
+      ExtractFromFile(sources[i]);
+    }
+  }
+  return image_count_;
+}
+
+void TResExtract::ScanFolder(const std::string& folder) {
+  // The save folder is never searched, so a run never reads its own output.
+  // Whole paths are compared: comparing only a leading part would skip
+  // unrelated folders that share it.
+  if (SameFolderPath(folder, options_.save_dir)) return;
+  const std::unique_ptr<FolderListing> listing = fs_.ListFolder(folder);
+  if (!listing) return;
+  const FlagScope polling(poll_between_windows_, true);
+  DirEntry entry;
+  while (listing->Next(entry)) {
+    if (progress_.IsCancelled()) break;  // the file in hand was finished first
+    if (entry.name == "." || entry.name == "..") continue;
+    switch (entry.kind) {
+      case EntryKind::kFolder:
+        ScanFolder(folder + entry.name + kPathSeparator);
+        break;
+      case EntryKind::kFile:
+        ExtractFromFile(folder + entry.name);
+        break;
+      case EntryKind::kLinkedFolder:  // following links could walk for ever
+      case EntryKind::kOther:
+        break;
+    }
+  }
+}
+
+void TResExtract::ExtractFromFile(const std::string& path) {
+  const std::string ext = ExtensionOf(path);
+  if (IsBitmapFileExtension(ext)) return;
+  if ((options_.exclude_flags & kNoIcoFile) && StartsWithNoCase(ext, "ICO")) return;
+  if ((options_.exclude_flags & kNoCurFile) && StartsWithNoCase(ext, "CUR")) return;
+
+  status_.ShowStatus(path);
+  const std::unique_ptr<ByteSource> file = fs_.OpenFile(path);
+  if (!file) return;  // cannot be opened: passed over without a word
+  const std::uint64_t size = file->Size();
+  // Between windows of a large file: how far the run is, and (in a folder
+  // walk) Cancel. A cancelled file keeps the images already written.
+  WindowReader reader(*file, options_.read, [this, size](std::uint64_t position) {
+    if (options_.file_progress != nullptr && size > kFileProgressThreshold) options_.file_progress->ShowFileProgress(position, size);
+    return !(poll_between_windows_ && progress_.IsCancelled());
+  });
+  ImageSearch search(reader, RulesFor(options_.all_images));
+  try {
+    for (std::size_t index = 0; options_.all_images || index < kMaxImagesPerFile; ++index) {
+      const std::optional<FoundImage> image = search.Next();
+      if (!image) break;
+      if (image->kind == ImageKind::kDib) {
+        const BitmapInfoHeader& h = image->dib.source;
+        if ((options_.exclude_flags & kNoCurRes) && IsCursorShape(h)) continue;
+        if ((options_.exclude_flags & kNoIcoRes) && IsIconShape(h)) continue;
+      }
+      WriteImage(reader, path, *image, index);
+    }
+  } catch (...) {
+    // The images queued before the failure are written and counted.
+    writes_.FinishQuietly(collect_written_);
+    throw;
+  }
+  writes_.Finish(collect_written_);
+}
+
+void TResExtract::WriteImage(ByteSource& source, const std::string& path, const FoundImage& image,
+                             std::size_t index) {
+  WrittenImage written{path, image.offset, image.kind, 0, 0, 0, {}, {}};
+  std::vector<std::uint8_t> bytes;
+  std::optional<RgbaImage> pixels;
+  std::string_view type = "bmp";
+  bool encode_png = false;  // a bitmap written as PNG
+  if (image.kind == ImageKind::kDib) {
+    const DibLayout& layout = image.dib;
+    const bool decodable = static_cast<std::uint64_t>(std::max(layout.written.biWidth, 0)) *
+                               static_cast<std::uint64_t>(std::max<std::int64_t>(layout.rows, 0)) <=
+                           kMaxDecodedPixels;
+    if ((options_.format == OutputFormat::kPng || options_.unique) && decodable) {
+      pixels = DecodeDibPixels(source, image.offset, layout);
+    }
+    // What has no pixels (no width, wrapped sizes) stays a bitmap file.
+    if (options_.format == OutputFormat::kPng && pixels) {
+      encode_png = true;
+      type = "png";
+      written.width = pixels->width;
+      written.height = pixels->height;
+      written.bits = 32;
+    } else {
+      written.width = layout.written.biWidth;
+      written.height = layout.written.biHeight;
+      written.bits = layout.written.biBitCount;
+    }
+  } else {
+    type = image.kind == ImageKind::kPng ? "png" : "gif";
+    written.width = image.carved.width;
+    written.height = image.carved.height;
+    written.bits = static_cast<int>(image.carved.bits);
+  }
+  // The save folder is read afresh: it may change while a folder walk lets the
+  // user interface run.
+  written.file = OutputName(options_.save_dir, path, index, type);
+  if (fs_.FileExists(written.file)) return;
+  // The same picture is written once: known by its pixels where it has them,
+  // by its bytes otherwise (an embedded PNG or GIF, a bitmap without pixels).
+  if (options_.unique && pixels && !written_pictures_.insert(PictureDigest(*pixels)).second) return;
+
+  if (image.kind != ImageKind::kDib) {
+    bytes = ReadRange(source, image.offset, image.length);
+  } else if (encode_png) {
+    if (options_.png_encoder == nullptr) throw std::logic_error("PNG output needs an encoder");
+    bytes = options_.png_encoder->Encode(*pixels);
+  } else {
+    bytes = BuildBitmapFile(ReadRange(source, image.offset, BitmapSourceLength(image.dib)), image.dib);
+  }
+  if (options_.unique && !pixels && !written_pictures_.insert(Sha256(bytes)).second) return;
+
+  writes_.Submit({std::move(written), std::move(bytes)}, collect_written_);
+}
+
+void TResExtract::Written(const WrittenImage& image) {
+  ++image_count_;
+  progress_.SetCount(image_count_);
+  if (options_.image_log != nullptr) options_.image_log->ImageWritten(image);
+}
+
+void TResExtract::SaveImage(std::span<const std::uint8_t> data, std::size_t offset, const std::string& file_name) {
+  fs_.WriteNewFile(file_name, BuildBitmapFile(data, offset));
+  ++image_count_;
+  progress_.SetCount(image_count_);
+}
+
+void TResExtract::DeleteSavedBitmaps(const std::string& folder) {
+  const std::unique_ptr<FolderListing> listing = fs_.ListFolder(folder);
+  if (!listing) return;
+  DirEntry entry;
+  while (listing->Next(entry)) {
+    if (entry.kind != EntryKind::kFile || entry.hidden || entry.system) continue;
+    const std::string_view name = entry.name;
+    if (name.size() < 4 || !EqualsNoCase(name.substr(name.size() - 4), ".bmp")) continue;
+    // Names are compared as they are listed, so an 8.3 short alias ending in
+    // .BMP does not make a longer name match.
+    fs_.DeleteFile(folder + entry.name);  // one that cannot go stays, silently
+  }
+}
+
+}  // namespace gd

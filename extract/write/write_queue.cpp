@@ -1,0 +1,91 @@
+#include "extract/write/write_queue.h"
+
+#include <utility>
+
+namespace gd {
+
+WriteQueue::WriteQueue(FileSystem& fs, std::size_t max_pending) : fs_(fs), max_pending_(max_pending) {}
+
+WriteQueue::~WriteQueue() {
+  if (!worker_.joinable()) return;
+  {
+    const std::lock_guard lock(mutex_);
+    quit_ = true;
+  }
+  changed_.notify_all();
+  worker_.join();
+}
+
+void WriteQueue::Submit(Item item, const Collector& collect) {
+  if (!worker_.joinable()) worker_ = std::thread([this] { Work(); });
+  std::unique_lock lock(mutex_);
+  changed_.wait(lock, [this] { return failure_ || pending_.empty() || pending_bytes_ < max_pending_; });
+  Collect(lock, collect);
+  ThrowFailure(lock);
+  pending_bytes_ += item.bytes.size();
+  pending_.push_back(std::move(item));
+  changed_.notify_all();
+}
+
+void WriteQueue::Finish(const Collector& collect) {
+  std::unique_lock lock(mutex_);
+  changed_.wait(lock, [this] { return pending_.empty() || (failure_ && !busy_); });
+  Collect(lock, collect);
+  ThrowFailure(lock);
+}
+
+void WriteQueue::FinishQuietly(const Collector& collect) noexcept {
+  try {
+    Finish(collect);
+  } catch (...) {
+  }
+}
+
+void WriteQueue::Collect(std::unique_lock<std::mutex>& lock, const Collector& collect) {
+  while (!written_.empty()) {
+    Item item = std::move(written_.front());
+    written_.pop_front();
+    lock.unlock();
+    item.image.bytes = item.bytes;
+    collect(item.image);
+    lock.lock();
+  }
+}
+
+void WriteQueue::ThrowFailure(std::unique_lock<std::mutex>& lock) {
+  if (!failure_) return;
+  // What was queued after the failure is not written; the queue starts over.
+  changed_.wait(lock, [this] { return !busy_; });
+  pending_.clear();
+  pending_bytes_ = 0;
+  std::rethrow_exception(std::exchange(failure_, nullptr));
+}
+
+void WriteQueue::Work() {
+  std::unique_lock lock(mutex_);
+  for (;;) {
+    changed_.wait(lock, [this] { return quit_ || (!pending_.empty() && !failure_); });
+    if (quit_) return;
+    busy_ = true;
+    Item& item = pending_.front();
+    lock.unlock();
+    std::exception_ptr failure;
+    try {
+      fs_.WriteNewFile(item.image.file, item.bytes);
+    } catch (...) {
+      failure = std::current_exception();
+    }
+    lock.lock();
+    busy_ = false;
+    pending_bytes_ -= item.bytes.size();
+    if (failure) {
+      failure_ = failure;
+    } else {
+      written_.push_back(std::move(pending_.front()));
+      pending_.pop_front();
+    }
+    changed_.notify_all();
+  }
+}
+
+}  // namespace gd

@@ -1,0 +1,72 @@
+#pragma once
+// Writes output files on a thread of its own, in the order they are queued,
+// while the run goes on searching. Creating a file costs the file system more
+// than searching a megabyte, so a run that finds many images would otherwise
+// spend much of its time waiting for file creation.
+//
+// Everything the run reports (the count, the progress, the log) happens on
+// the run's own thread, when it collects the files that have been written.
+// The first write that fails stops the queue: the files queued after it are
+// not written, and the failure is thrown to the run when it next queues or
+// collects.
+
+#include <condition_variable>
+#include <cstddef>
+#include <cstdint>
+#include <deque>
+#include <exception>
+#include <functional>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+#include "extract/write/written_image.h"
+#include "platform/file_system.h"
+
+namespace gd {
+
+class WriteQueue {
+ public:
+  struct Item {
+    WrittenImage image;  // file names the output; bytes is set when collected
+    std::vector<std::uint8_t> bytes;
+  };
+  using Collector = std::function<void(const WrittenImage& image)>;
+
+  // At most max_pending bytes wait to be written (one larger file may wait
+  // alone).
+  WriteQueue(FileSystem& fs, std::size_t max_pending);
+  ~WriteQueue();
+  WriteQueue(const WriteQueue&) = delete;
+  WriteQueue& operator=(const WriteQueue&) = delete;
+
+  // Queues a file, after handing the files written so far to collect. Waits
+  // while too much is pending. Throws the failure of an earlier write.
+  void Submit(Item item, const Collector& collect);
+  // Waits until every queued file is written (or the queue has stopped at a
+  // failure), hands each written file to collect, then throws the failure if
+  // there was one. The queue is empty and ready for more afterwards.
+  void Finish(const Collector& collect);
+  // Finish, for when the run is already failing: a failure of the queue's own
+  // is dropped in favour of the one in flight.
+  void FinishQuietly(const Collector& collect) noexcept;
+
+ private:
+  void Collect(std::unique_lock<std::mutex>& lock, const Collector& collect);
+  void ThrowFailure(std::unique_lock<std::mutex>& lock);
+  void Work();
+
+  FileSystem& fs_;
+  const std::size_t max_pending_;
+  std::thread worker_;
+  std::mutex mutex_;
+  std::condition_variable changed_;
+  std::deque<Item> pending_;  // front: being written
+  std::deque<Item> written_;
+  std::size_t pending_bytes_ = 0;
+  bool busy_ = false;  // the worker is writing pending_.front()
+  bool quit_ = false;
+  std::exception_ptr failure_;
+};
+
+}  // namespace gd

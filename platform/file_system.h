@@ -1,0 +1,70 @@
+#pragma once
+// The file services the engine needs, one thin interface with a POSIX and a
+// Win32 implementation (platform/posix, platform/win32). Paths are UTF-8; a
+// folder path ends in kPathSeparator.
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <span>
+#include <string>
+
+#include "base/path_util.h"
+#include "platform/byte_source.h"
+
+namespace gd {
+
+enum class EntryKind {
+  kFile,
+  kFolder,
+  kLinkedFolder,  // symbolic link or junction to a folder: never walked into
+  kOther,         // device, pipe, socket: never opened
+};
+
+struct DirEntry {
+  std::string name;
+  EntryKind kind = EntryKind::kFile;
+  bool hidden = false;  // on POSIX: the name begins with "."
+  bool system = false;  // never set on POSIX
+};
+
+class FolderListing {
+ public:
+  virtual ~FolderListing() = default;
+  // The next entry, "." and ".." included; false at the end.
+  virtual bool Next(DirEntry& entry) = 0;
+};
+
+class FileSystem {
+ public:
+  virtual ~FileSystem() = default;
+
+  // Entries of a folder (path ending in the separator), in the file system's
+  // order; nullptr when it cannot be enumerated.
+  virtual std::unique_ptr<FolderListing> ListFolder(const std::string& folder) = 0;
+
+  // The file opened for reading by position, so that others may read it
+  // meanwhile but not write it. nullptr when it cannot be opened (missing,
+  // locked, denied, not a regular file). Its size is fixed at opening; a read
+  // that finds the file shorter, or fails, throws ReadError.
+  virtual std::unique_ptr<ByteSource> OpenFile(const std::string& path) = 0;
+
+  // Creates (or replaces) the file and writes all bytes in one piece. Throws
+  // CreateFileError or WriteError; a partly written file is removed.
+  virtual void WriteNewFile(const std::string& path, std::span<const std::uint8_t> bytes) = 0;
+
+  virtual bool FileExists(const std::string& path) = 0;    // a file, not a folder
+  virtual bool FolderExists(const std::string& path) = 0;  // a folder, not a file
+  virtual bool DeleteFile(const std::string& path) = 0;
+
+  // Creates the folder with any missing parents; true when it exists after.
+  virtual bool CreateFolders(const std::string& path) = 0;
+  // The path made absolute against the current folder, with "." and ".."
+  // resolved textually.
+  virtual std::string AbsolutePath(const std::string& path) = 0;
+};
+
+// The platform's implementation.
+std::unique_ptr<FileSystem> MakeNativeFileSystem();
+
+}  // namespace gd

@@ -1,4 +1,4 @@
-#include "extract/dry_run_file_system.h"
+#include "extract/write/dry_run_file_system.h"
 
 namespace gd {
 

@@ -10,7 +10,7 @@
 #include <set>
 #include <string>
 
-#include "extract/file_system.h"
+#include "platform/file_system.h"
 
 namespace gd {
 

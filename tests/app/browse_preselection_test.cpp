@@ -16,7 +16,6 @@
 
 #include "app/app_text.h"
 #include "app/command_line.h"
-#include "extract/path_util.h"
 #include "tests/app/main_form_fixture.h"
 #include "tests/support/dib_fixtures.h"
 #include "tests/support/win_test_util.h"

@@ -1,4 +1,4 @@
-// Any bytes with PNG and GIF candidates in them: every candidate is carved,
+// Any bytes with PNG, GIF and JPEG candidates in them: every candidate is carved,
 // and whatever is taken must stand alone, carving to the same image from a
 // source that holds exactly its bytes.
 
@@ -10,6 +10,7 @@
 #include <span>
 
 #include "extract/find/gif_carver.h"
+#include "extract/find/jpeg_carver.h"
 #include "extract/find/png_carver.h"
 #include "extract/source/span_source.h"
 #include "gif/allocation_limit.h"
@@ -45,8 +46,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   (void)capped;
   static const std::uint8_t png[] = {0x89, 'P', 'N', 'G'};
   static const std::uint8_t gif[] = {'G', 'I', 'F', '8'};
+  static const std::uint8_t jpeg[] = {0xFF, 0xD8, 0xFF};
   const std::span<const std::uint8_t> bytes(data, size);
   CarveEvery(bytes, png, gd::CarvePng);
   CarveEvery(bytes, gif, gd::CarveGif);
+  CarveEvery(bytes, jpeg, gd::CarveJpeg);
   return 0;
 }

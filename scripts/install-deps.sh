@@ -10,8 +10,10 @@ run_packages=(
   # native build
   cmake make g++
   # the build's libraries: zlib (PNG chunk checks), libcrypto (SHA-256 for the
-  # manifest), libpng (PNG output; the Windows build uses the system's codecs)
-  zlib1g-dev libssl-dev libpng-dev
+  # manifest), libpng (PNG output; the Windows build uses the system's codecs),
+  # stb_image (the header check of JPEG candidates, natively and in the
+  # Windows build)
+  zlib1g-dev libssl-dev libpng-dev libstb-dev
   # Windows cross build, with zlib for it, and the help file compiler
   g++-mingw-w64-x86-64 g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 libz-mingw-w64-dev fp-utils
   # running the Windows program (and the default source of scripts/run.sh,
@@ -36,6 +38,8 @@ test_packages=(
   # public icon and bitmap files to compare decoded pixels with Pillow's
   # (besides those in Wine's own libraries)
   gdk-pixbuf-tests
+  # cjpeg and jpegtran make JPEG test images with restart markers
+  libjpeg-turbo-progs
 )
 
 packages=("${run_packages[@]}")

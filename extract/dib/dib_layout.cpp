@@ -46,11 +46,13 @@ std::optional<DibLayout> MeasureEveryImage(const BitmapInfoHeader& h) {
   // An icon image's height counts its colour rows and as many mask rows. A
   // square one is known by its shape alone; any other by an image size that
   // counts half its rows (as icon writers often declare), or half its rows
-  // and their mask.
+  // and their mask. At 1 bit a mask row is as long as a colour row, so half
+  // the rows and their mask are all the rows: such a size is a bitmap's own.
   const std::int64_t half = height / 2;
   const std::int64_t half_mask = half * ((width + 31) / 32 * 4);
-  const bool half_declared = height % 2 == 0 && (h.biSizeImage == l.row_bytes * half ||
-                                                 h.biSizeImage == l.row_bytes * half + half_mask);
+  const bool half_declared =
+      height % 2 == 0 && (h.biSizeImage == l.row_bytes * half ||
+                          (bits != 1 && h.biSizeImage == l.row_bytes * half + half_mask));
   const bool icon = (height == 2 * width && width <= kLargestIcon) || half_declared;
   l.made_square = icon || HasMaskSize(h);
   l.rows = icon ? half : l.made_square ? width : height;

@@ -14,6 +14,7 @@
 #include <cstdint>
 #include <optional>
 
+#include "extract/dib/dib_format.h"
 #include "extract/dib/dib_header.h"
 
 namespace gd {
@@ -36,8 +37,14 @@ struct DibLayout {
   // Bytes in one colour row, padded to 4 bytes, and colour rows (written.biHeight).
   std::int64_t row_bytes = 0;
   std::int64_t rows = 0;
+  // Anything but the plain layout is found by the every-image rules only;
+  // written then carries the picture's size and bits, and the bitmap is
+  // written as it was found.
+  DibFormat format;
 
-  std::int64_t RowsOffset() const { return 40 + 4 * palette_entries; }
+  std::int64_t RowsOffset() const {
+    return std::int64_t{format.header_bytes} + format.mask_bytes + format.entry_bytes * palette_entries + format.gap;
+  }
   std::int64_t MaskOffset() const { return RowsOffset() + row_bytes * rows; }
   std::int64_t MaskRowBytes() const { return (static_cast<std::int64_t>(written.biWidth) + 31) / 32 * 4; }
   // Palette and rows, the bytes a bitmap file carries after its headers.

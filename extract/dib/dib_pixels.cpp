@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "base/errors.h"
+#include "extract/dib/layout_pixels.h"
 #include "extract/source/source_reading.h"
 
 namespace gd {
@@ -90,6 +91,7 @@ bool Row32(const std::uint8_t* in, std::size_t width, std::uint8_t* out) {
 
 std::optional<RgbaImage> DecodeDibPixels(ByteSource& src, std::uint64_t header_offset, const DibLayout& layout) {
   const int bits = layout.written.biBitCount;
+  if (!layout.format.IsPlain() || bits == 2) return DecodeLayoutPixels(src, header_offset, layout);
   if (!layout.IsPicture() || (bits != 1 && bits != 4 && bits != 8 && bits != 16 && bits != 24 && bits != 32)) {
     return std::nullopt;
   }

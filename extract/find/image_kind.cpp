@@ -10,6 +10,8 @@ std::string_view KindName(ImageKind kind) {
       return "png";
     case ImageKind::kGif:
       return "gif";
+    case ImageKind::kJpeg:
+      return "jpeg";
   }
   return "dib";
 }

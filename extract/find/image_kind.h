@@ -5,9 +5,9 @@
 
 namespace gd {
 
-enum class ImageKind { kDib, kPng, kGif };
+enum class ImageKind { kDib, kPng, kGif, kJpeg };
 
-// "dib", "png", "gif".
+// "dib", "png", "gif", "jpeg".
 std::string_view KindName(ImageKind kind);
 
 }  // namespace gd

@@ -5,8 +5,11 @@
 #include <cstring>
 
 #include "extract/dib/dib_shape.h"
+#include "extract/dib/dib_versions.h"
 #include "extract/find/byte_search.h"
 #include "extract/find/gif_carver.h"
+#include "extract/find/header_size_search.h"
+#include "extract/find/jpeg_carver.h"
 #include "extract/find/png_carver.h"
 #include "extract/find/scanner.h"
 
@@ -18,6 +21,7 @@ SearchRules RulesFor(bool every_image) {
     rules.measure = MeasureRules::kEveryImage;
     rules.carve_png = CarvePng;
     rules.carve_gif = CarveGif;
+    rules.carve_jpeg = CarveJpeg;
   }
   return rules;
 }
@@ -77,15 +81,21 @@ std::optional<FoundImage> ImageSearch::NextStandard() {
 std::optional<FoundImage> ImageSearch::NextEveryImage() {
   for (;;) {
     const std::uint64_t base = std::min(header_pos_, signature_pos_);
-    // Two bytes at least, so that a pair crossing the window's end moves the
-    // search on to the next window.
-    const std::span<const std::uint8_t> bytes = reader_.From(base, 2);
+    // Four bytes at least, so that a header size crossing the window's end
+    // moves the search on to the next window.
+    const std::span<const std::uint8_t> bytes = reader_.From(base, 4);
     if (bytes.empty()) return std::nullopt;
     const std::uint64_t end = base + bytes.size();
 
     if (!pending_marker_ && header_pos_ < end) {
-      const std::size_t at = FindHeaderMarker(bytes, static_cast<std::size_t>(header_pos_ - base));
-      if (at != kNoMatch) pending_marker_ = base + at;
+      const std::size_t at = FindHeaderSize(bytes, static_cast<std::size_t>(header_pos_ - base));
+      if (at != kNoMatch) {
+        pending_marker_ = base + at;
+      } else {
+        // None in the rest of this window: not looked for again while the
+        // signatures in it are, only the last three bytes with the next.
+        header_pos_ = std::max(header_pos_, end >= reader_.Size() ? end : end - 3);
+      }
     }
     // Signatures before the next header candidate come first.
     const std::uint64_t limit = pending_marker_.value_or(end);
@@ -108,19 +118,24 @@ std::optional<FoundImage> ImageSearch::NextEveryImage() {
     if (pending_marker_) {
       const std::uint64_t pos = *pending_marker_;
       pending_marker_.reset();
-      FoundImage image;
-      if (Examine(pos, image) == Verdict::kRecorded) {
+      if (std::optional<DibLayout> layout = ProbeBitmap(reader_, pos, image_end_)) {
+        FoundImage image;
+        image.kind = ImageKind::kDib;
+        image.offset = pos;
+        image.length = static_cast<std::uint64_t>(layout->extent);
+        image.dib = *layout;
         JumpTo(pos + image.length);
         return image;
       }
-      // Rejected (or cut off by the end): skipped whole by the header search,
-      // while signatures inside it are still looked for.
-      header_pos_ = pos + kInfoHeaderSize;
+      // A header may begin inside a rejected candidate: a chance size in
+      // front of a real header, or the size field of a bitmap file header.
+      header_pos_ = pos + 1;
       continue;
     }
 
-    // Nothing in this window: every whole pair and every byte was looked at.
-    if (header_pos_ < end) header_pos_ += (end - header_pos_) & ~std::uint64_t{1};
+    // Nothing in this window: every size with its three bytes after it, and
+    // every byte, was looked at.
+    if (header_pos_ < end) header_pos_ = end >= reader_.Size() ? end : std::max(header_pos_, end - 3);
     if (end >= reader_.Size()) return std::nullopt;
   }
 }
@@ -134,6 +149,9 @@ std::optional<FoundImage> ImageSearch::TrySignature(std::uint64_t pos) {
   } else if (IsGifSignature(head)) {
     carver = rules_.carve_gif;
     kind = ImageKind::kGif;
+  } else if (IsJpegSignature(head)) {
+    carver = rules_.carve_jpeg;
+    kind = ImageKind::kJpeg;
   }
   if (carver == nullptr) return std::nullopt;
   const std::optional<CarvedImage> carved = carver(reader_, pos);
@@ -148,7 +166,8 @@ std::optional<FoundImage> ImageSearch::TrySignature(std::uint64_t pos) {
 
 void ImageSearch::JumpTo(std::uint64_t pos) {
   signature_pos_ = pos;
-  header_pos_ = pos + (pos & 1);  // headers only ever at even offsets
+  header_pos_ = pos;
+  image_end_ = pos;
   pending_marker_.reset();
 }
 

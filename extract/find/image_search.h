@@ -8,13 +8,12 @@
 // candidate is skipped whole (40 bytes), each recorded image jumped over, and
 // an image running past the end of the file ends the search.
 //
-// Every-image rules add PNG and GIF signatures at any offset, confirmed by a
-// carver that measures the whole image; headers are measured as pictures
-// (MeasureEveryImage). A rejected header does not hide a signature within
-// its 40 bytes, and a header whose image would run past the end of the file
-// is passed over like any other non-picture instead of ending the search.
-// After a PNG or GIF of odd length, headers are still only looked for at even
-// offsets.
+// Every-image rules add PNG, GIF and JPEG signatures at any offset, confirmed
+// by a carver that measures the whole image; headers of every version are
+// looked for at any offset and measured as pictures (ProbeBitmap). A rejected
+// header hides neither a signature nor another header within it, and a header
+// whose image would run past the end of the file is passed over like any
+// other non-picture instead of ending the search.
 
 #include <cstdint>
 #include <optional>
@@ -34,6 +33,7 @@ struct SearchRules {
   // Consulted under the every-image rules only.
   Carver carve_png = nullptr;
   Carver carve_gif = nullptr;
+  Carver carve_jpeg = nullptr;
 };
 
 struct FoundImage {
@@ -41,11 +41,11 @@ struct FoundImage {
   std::uint64_t offset = 0;  // its first byte in the source
   std::uint64_t length = 0;  // the bytes the search jumped past
   DibLayout dib;             // for a bitmap
-  CarvedImage carved;        // for a PNG or GIF
+  CarvedImage carved;        // for a PNG, GIF or JPEG
 };
 
-// The rules a run searches by: standard, or every image with the PNG and
-// GIF carvers.
+// The rules a run searches by: standard, or every image with the PNG, GIF
+// and JPEG carvers.
 SearchRules RulesFor(bool every_image);
 
 class ImageSearch {
@@ -67,9 +67,10 @@ class ImageSearch {
 
   WindowReader& reader_;
   const SearchRules rules_;
-  std::uint64_t header_pos_ = 0;     // where the header search goes on (even)
+  std::uint64_t header_pos_ = 0;     // where the header search goes on (even under the standard rules)
   std::uint64_t signature_pos_ = 0;  // where the signature search goes on
   std::optional<std::uint64_t> pending_marker_;
+  std::uint64_t image_end_ = 0;  // where the image found last ends
   bool done_ = false;
 };
 

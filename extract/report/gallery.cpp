@@ -1,6 +1,8 @@
 #include "extract/report/gallery.h"
 
 #include <algorithm>
+#include <cctype>
+#include <map>
 #include <cstdio>
 
 #include "base/path_util.h"
@@ -169,11 +171,11 @@ void Gallery::ImageWritten(const WrittenImage& image) {
 
 std::string Gallery::Html() const {
   const std::string summary = Count(images_, "image", "images") + " from " + Count(groups_.size(), "file", "files");
-  std::size_t per_kind[3] = {};
+  std::map<ImageKind, std::size_t> per_kind;  // in the order of the kinds
   std::vector<std::string> sources;
   for (const Group& group : groups_) {
     sources.push_back(group.source);
-    for (const Entry& e : group.entries) ++per_kind[static_cast<int>(e.kind)];
+    for (const Entry& e : group.entries) ++per_kind[e.kind];
   }
   std::string out;
   out += "<!DOCTYPE html>\n<html lang=\"en\">\n<head>\n<meta charset=\"utf-8\">\n";
@@ -183,14 +185,18 @@ std::string Gallery::Html() const {
   out += kStyle;
   out += "</style>\n</head>\n<body>\n";
   out += "<h1>" + summary + "</h1>\n<p class=\"kinds\">";
-  const char* const kind_names[3] = {"bitmaps", "PNG", "GIF"};
   bool first_kind = true;
-  for (int k = 0; k < 3; ++k) {
-    if (per_kind[k] == 0) continue;
+  for (const auto& [kind, count] : per_kind) {
     if (!first_kind) out += " · ";
     first_kind = false;
-    out += std::to_string(per_kind[k]) + " " + kind_names[k] + " (" +
-           std::string(KindName(static_cast<ImageKind>(k))) + ")";
+    // "bitmaps (dib)", "PNG (png)", …
+    std::string label(KindName(kind));
+    if (kind == ImageKind::kDib) {
+      label = "bitmaps";
+    } else {
+      for (char& c : label) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    }
+    out += std::to_string(count) + " " + label + " (" + std::string(KindName(kind)) + ")";
   }
   out += "</p>\n";
   const std::size_t common = CommonFolderLength(sources);

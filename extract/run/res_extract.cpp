@@ -186,7 +186,7 @@ void TResExtract::WriteImage(ByteSource& source, const std::string& path, const 
       written.bits = layout.written.biBitCount;
     }
   } else {
-    type = image.kind == ImageKind::kPng ? "png" : "gif";
+    type = image.kind == ImageKind::kPng ? "png" : image.kind == ImageKind::kGif ? "gif" : "jpg";
     written.width = image.carved.width;
     written.height = image.carved.height;
     written.bits = static_cast<int>(image.carved.bits);

@@ -4,6 +4,7 @@
 
 #include "base/byte_reader.h"
 #include "base/errors.h"
+#include "extract/write/layout_file.h"
 
 namespace gd {
 
@@ -27,9 +28,13 @@ FileSizes SizesOf(const DibLayout& l) {
 
 }  // namespace
 
-std::size_t BitmapSourceLength(const DibLayout& layout) { return kInfoHeaderSize + SizesOf(layout).body; }
+std::size_t BitmapSourceLength(const DibLayout& layout) {
+  if (!layout.format.IsPlain()) return FoundBitmapLength(layout);
+  return kInfoHeaderSize + SizesOf(layout).body;
+}
 
 std::vector<std::uint8_t> BuildBitmapFile(std::span<const std::uint8_t> from_header, const DibLayout& layout) {
+  if (!layout.format.IsPlain()) return BuildFoundBitmapFile(from_header, layout);
   if (from_header.size() < kInfoHeaderSize) throw ShortRead();
   const FileSizes sizes = SizesOf(layout);
   const std::span<const std::uint8_t> source = from_header.subspan(kInfoHeaderSize);

@@ -15,7 +15,7 @@ done
 text=$(cat "$out"/x/*.html "$out/x/toc.hhc" | iconv -f CP932 -t UTF-8) || { echo "not Shift_JIS"; exit 1; }
 for want in フォルダから抽出 ファイルから抽出 保存先 ヘルプ アイコンファイル カーソルファイル アイコンリソース \
   カーソルリソース 抽出前に保存先のBmpをすべて削除する 抽出後にフォルダを開く ｷｬﾝｾﾙ glimmerdig.INI BmpSave \
-  "すべての画像を探す(A)" "PNG 形式で保存する(P)" AllImages SaveAsPng ドロップ コマンドライン 送る "右端の <b>...</b> ボタン"; do
+  "すべての画像を探す(A)" "PNG 形式で保存する(P)" AllImages SaveAsPng JPEG .jpg ドロップ コマンドライン 送る "右端の <b>...</b> ボタン"; do
   grep -q -- "$want" <<<"$text" || { echo "the help does not mention $want"; status=1; }
 done
 exit $status

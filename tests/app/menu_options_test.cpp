@@ -12,6 +12,7 @@
 #include "app/menu_options.h"
 #include "tests/app/main_form_fixture.h"
 #include "tests/support/dib_fixtures.h"
+#include "tests/support/jpeg_fixtures.h"
 #include "tests/support/png_fixtures.h"
 #include "tests/support/win_test_util.h"
 #include "utf16/utf16.h"
@@ -72,13 +73,15 @@ TEST_F(MainFormTest, SystemMenuEndsWithTheTwoOptionsBelowASeparator) {
 
 TEST_F(MainFormTest, MenuOptionsDecideWhatARunFindsAndHowItSaves) {
   TMainForm& f = Open();
-  // An icon-shaped bitmap and, after it, an embedded PNG file.
+  // An icon-shaped bitmap and, after it, embedded PNG and JPEG files.
   std::vector<std::uint8_t> bytes(64, 0x5A);
   const test::Bytes dib = test::IconImage(16, 4);
   bytes.insert(bytes.end(), dib.begin(), dib.end());
   bytes.insert(bytes.end(), 64, 0x5A);
   const test::PngBytes png = test::TinyPng(3, 2);
   bytes.insert(bytes.end(), png.begin(), png.end());
+  const test::JpegBytes jpeg = test::TinyJpeg(3);
+  bytes.insert(bytes.end(), jpeg.begin(), jpeg.end());
   const std::string source = root_ + "\\src\\mixed.dat";
   WriteBytes(source, bytes);
   f.SetChecked("cbOpenFolder", false);
@@ -89,8 +92,8 @@ TEST_F(MainFormTest, MenuOptionsDecideWhatARunFindsAndHowItSaves) {
   const Case cases[] = {
       {false, false, {"mixed-dat-0.bmp"}},
       {false, true, {"mixed-dat-0.png"}},
-      {true, false, {"mixed-dat-0.bmp", "mixed-dat-1.png"}},
-      {true, true, {"mixed-dat-0.png", "mixed-dat-1.png"}},
+      {true, false, {"mixed-dat-0.bmp", "mixed-dat-1.png", "mixed-dat-2.jpg"}},
+      {true, true, {"mixed-dat-0.png", "mixed-dat-1.png", "mixed-dat-2.jpg"}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(testing::Message() << c.all_images << c.save_as_png);
@@ -105,6 +108,10 @@ TEST_F(MainFormTest, MenuOptionsDecideWhatARunFindsAndHowItSaves) {
     const std::vector<std::uint8_t> first = ReadBytes(SaveDir() + c.written[0]);
     const bool is_png = first.size() > 8 && first[0] == 0x89 && first[1] == 'P';
     EXPECT_EQ(is_png, c.save_as_png);
+    // The JPEG file is kept as it is, whatever the format.
+    if (c.all_images) {
+      EXPECT_EQ(ReadBytes(SaveDir() + c.written[2]), jpeg);
+    }
   }
 }
 

@@ -49,8 +49,10 @@ class Dib:
         self.palette = self.clr_used or (1 << self.bits if self.bits <= 8 else 0)
         half = self.h // 2
         # An icon of another shape is told by an image size of half its rows,
-        # with or without their mask.
-        half_declared = self.h % 2 == 0 and self.size_image in (self.row * half, (self.row + self.mask_row) * half)
+        # with or without their mask; at 1 bit, half the rows with their
+        # mask are all the rows of a bitmap.
+        sizes = (self.row * half,) if self.bits == 1 else (self.row * half, (self.row + self.mask_row) * half)
+        half_declared = self.h % 2 == 0 and self.size_image in sizes
         icon = (self.h == 2 * self.w and self.w <= 1024) or half_declared
         self.square = icon or self.size_image == (self.row + self.mask_row) * self.w
         self.rows = half if icon else self.w if self.square else self.h

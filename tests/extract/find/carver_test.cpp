@@ -1,4 +1,4 @@
-// Embedded PNG and GIF files: which candidates are taken, and exactly how
+// Embedded PNG, GIF and JPEG files: which candidates are taken, and exactly how
 // long each is, at any offset, whole, damaged or cut short.
 
 #include <gtest/gtest.h>
@@ -8,10 +8,12 @@
 
 #include "base/errors.h"
 #include "extract/find/gif_carver.h"
+#include "extract/find/jpeg_carver.h"
 #include "extract/find/png_carver.h"
 #include "extract/source/span_source.h"
 #include "gif/allocation_limit.h"
 #include "tests/support/gif_builder.h"
+#include "tests/support/jpeg_fixtures.h"
 #include "tests/support/png_fixtures.h"
 
 namespace gd {
@@ -331,7 +333,129 @@ TEST(CarveGif, RefusesMoreThanTheCodecsCeiling) {
   CheckRows({{"file longer than the ceiling", one_frame, 0, std::nullopt}}, CarveGif);
 }
 
-// ---------------------------------------------------------------- both
+// ---------------------------------------------------------------- JPEG
+
+TEST(CarveJpeg, Candidates) {
+  using namespace test;  // the segment builders
+  const Bytes tiny = TinyJpeg();
+  const Bytes head = JpegCat({Soi(), Dqt(), Sof(0xC0, 8, 8, 1), Dht(0), Dht(1)});
+  // Entropy-coded data with a stuffed FF and restart markers, after DRI.
+  const Bytes restarts = JpegCat({Soi(), Dri(1), Dqt(), Sof(0xC0, 16, 8, 1), Dht(0), Dht(1), Sos(1),
+                                  {0x3F, 0xFF, 0xD0, 0xFF, 0x00, 0xFF, 0xD1, 0x3F}, Eoi()});
+  // DC first, then an AC band: each scan needs only its own tables.
+  const Bytes progressive = JpegCat({Soi(), Dqt(), Sof(0xC2, 8, 8, 1), Dht(0), Sos(1, 0, 0), {0x7F}, Dht(1),
+                                     Sos(1, 1, 63), {0x7F}, Eoi()});
+  // An EXIF thumbnail is a whole JPEG inside APP1: it belongs to the image.
+  const Bytes exif = JpegCat({Soi(), Segment(0xE1, JpegCat({{'E', 'x', 'i', 'f', 0, 0}, tiny})),
+                              Bytes(tiny.begin() + 2, tiny.end())});
+  const Bytes dnl = JpegCat({Soi(), Dqt(), Sof(0xC0, 8, 0, 1), Dht(0), Dht(1), Sos(1), {0x3F},
+                             Segment(0xDC, {0, 8}), Eoi()});
+  const Bytes fill = JpegCat({Soi(), {0xFF, 0xFF}, Dqt(), Sof(0xC1, 8, 8, 1), Dht(0), Dht(1), Sos(1), {0x3F, 0xFF, 0xFF},
+                              Eoi()});
+  auto with_frame = [&](const Bytes& sof) {
+    return JpegCat({Soi(), Dqt(), sof, Dht(0), Dht(1), Sos(1), {0x3F}, Eoi()});
+  };
+  CheckRows(
+      {
+          {"tiny baseline", tiny, 0, tiny.size()},
+          {"inside other bytes at an odd offset", Cat({Junk(7), tiny, Junk(9)}), 7, tiny.size()},
+          {"stuffed byte and restart markers", restarts, 0, restarts.size()},
+          {"progressive scans", progressive, 0, progressive.size()},
+          {"EXIF thumbnail", exif, 0, exif.size()},
+          {"height given by DNL", dnl, 0, dnl.size()},
+          {"fill bytes before markers", fill, 0, fill.size()},
+          {"colour", TinyJpeg(3), 0, TinyJpeg(3).size()},
+          {"four components", TinyJpeg(4), 0, TinyJpeg(4).size()},
+          {"bare signature", {0xFF, 0xD8, 0xFF}, 0, std::nullopt},
+          {"signature then junk", Cat({{0xFF, 0xD8, 0xFF}, Junk(300)}), 0, std::nullopt},
+          {"cut off before EOI", Cut(tiny, tiny.size() - 2), 0, std::nullopt},
+          {"cut off in EOI", Cut(tiny, tiny.size() - 1), 0, std::nullopt},
+          {"cut off in the tables", Cut(tiny, 30), 0, std::nullopt},
+          {"segment length beyond the file", JpegCat({Soi(), {0xFF, 0xE1, 0xFF, 0xF0, 0}, Bytes(tiny.begin() + 2, tiny.end())}),
+           0, std::nullopt},
+          {"segment length below 2", JpegCat({Soi(), {0xFF, 0xFE, 0x00, 0x01}, Bytes(tiny.begin() + 2, tiny.end())}), 0,
+           std::nullopt},
+          {"header and no scan", JpegCat({head, Eoi()}), 0, std::nullopt},
+          {"scan and no frame", JpegCat({Soi(), Dqt(), Dht(0), Dht(1), Sos(1), {0x3F}, Eoi()}), 0, std::nullopt},
+          {"two frames", JpegCat({Soi(), Sof(0xC0, 8, 8, 1), Bytes(head.begin() + 2, head.end()), Sos(1), {0x3F}, Eoi()}), 0,
+           std::nullopt},
+          {"no width", with_frame(Sof(0xC0, 0, 8, 1)), 0, std::nullopt},
+          {"no height and no DNL", with_frame(Sof(0xC0, 8, 0, 1)), 0, std::nullopt},
+          {"no components", with_frame(Sof(0xC0, 8, 8, 0)), 0, std::nullopt},
+          {"five components", with_frame(Sof(0xC0, 8, 8, 5)), 0, std::nullopt},
+          {"frame length disagrees", with_frame(Segment(0xC0, {8, 0, 8, 0, 8, 1, 1, 0x11, 0, 0})), 0, std::nullopt},
+          {"scan of a component the frame lacks", JpegCat({head, Sos(1, 0, 63, 2), {0x3F}, Eoi()}), 0, std::nullopt},
+          {"Huffman tables after the scan",
+           JpegCat({Soi(), Dqt(), Sof(0xC0, 8, 8, 1), Sos(1), {0x3F}, Dht(0), Dht(1), Eoi()}), 0, std::nullopt},
+          {"no quantisation table", JpegCat({Soi(), Sof(0xC0, 8, 8, 1), Dht(0), Dht(1), Sos(1), {0x3F}, Eoi()}), 0,
+           std::nullopt},
+          {"quantisation table cut short", JpegCat({Soi(), Segment(0xDB, Bytes(40, 0)), Sof(0xC0, 8, 8, 1), Dht(0), Dht(1),
+                                                    Sos(1), {0x3F}, Eoi()}),
+           0, std::nullopt},
+          {"AC band before its table", JpegCat({Soi(), Dqt(), Sof(0xC2, 8, 8, 1), Dht(0), Sos(1, 0, 0), {0x7F},
+                                                Sos(1, 1, 63), {0x7F}, Dht(1), Eoi()}),
+           0, std::nullopt},
+          {"second SOI", JpegCat({Soi(), tiny}), 0, std::nullopt},
+          {"restart marker outside a scan", JpegCat({Soi(), Marker(0xD0), Bytes(tiny.begin() + 2, tiny.end())}), 0,
+           std::nullopt},
+          {"reserved marker", JpegCat({Soi(), Segment(0xF7, {0, 0}), Bytes(tiny.begin() + 2, tiny.end())}), 0,
+           std::nullopt},
+          // What the decoder does not read is not taken, however well formed.
+          {"12-bit samples", with_frame(Sof(0xC1, 8, 8, 1, 12)), 0, std::nullopt},
+          {"arithmetic coding", JpegCat({Soi(), Dqt(), Sof(0xC9, 8, 8, 1), Sos(1), {0x3F}, Eoi()}), 0, std::nullopt},
+      },
+      CarveJpeg);
+}
+
+TEST(CarveJpeg, ReportsFrameSizeAndEightBitsPerComponent) {
+  using namespace test;
+  struct Case {
+    Bytes data;
+    std::uint32_t width, height, bits;
+  };
+  const Case cases[] = {
+      {TinyJpeg(1), 8, 8, 8},
+      {TinyJpeg(3), 8, 8, 24},
+      {TinyJpeg(4), 8, 8, 32},
+      {JpegCat({Soi(), Dqt(), Sof(0xC0, 300, 0, 1), Dht(0), Dht(1), Sos(1), {0x3F}, Segment(0xDC, {0x01, 0x02}), Eoi()}),
+       300, 258, 8},
+  };
+  for (const Case& c : cases) {
+    SpanSource src(c.data);
+    const std::optional<CarvedImage> got = CarveJpeg(src, 0);
+    ASSERT_TRUE(got.has_value());
+    EXPECT_EQ(got->width, c.width);
+    EXPECT_EQ(got->height, c.height);
+    EXPECT_EQ(got->bits, c.bits);
+  }
+}
+
+TEST(CarveJpeg, LongEntropyCodedDataIsReadInPieces) {
+  using namespace test;
+  // Megabytes of data with stuffed bytes around the reader's piece edges,
+  // from a source that is not in memory.
+  Bytes data(3u << 20, 0x3F);
+  for (std::size_t at = 1000; at + 1 < data.size(); at += 65536 - 1) data[at] = 0xFF, data[at + 1] = 0x00;
+  const Bytes jpeg = JpegCat({Soi(), Dqt(), Sof(0xC0, 8, 8, 1), Dht(0), Dht(1), Sos(1), data, Eoi()});
+  class CopyingSource final : public ByteSource {
+   public:
+    explicit CopyingSource(const Bytes& b) : inner_(b) {}
+    std::uint64_t Size() const override { return inner_.Size(); }
+    std::size_t ReadAt(std::uint64_t at, std::span<std::uint8_t> out) override { return inner_.ReadAt(at, out); }
+
+   private:
+    SpanSource inner_;
+  };
+  CopyingSource src(jpeg);
+  const std::optional<CarvedImage> got = CarveJpeg(src, 0);
+  ASSERT_TRUE(got.has_value());
+  EXPECT_EQ(got->length, jpeg.size());
+  const Bytes cut = Cut(jpeg, jpeg.size() - 2);
+  CopyingSource cut_src(cut);
+  EXPECT_FALSE(CarveJpeg(cut_src, 0).has_value());
+}
+
+// ---------------------------------------------------------------- all
 
 class FailingSource final : public ByteSource {
  public:
@@ -347,6 +471,7 @@ TEST(Carvers, ReadErrorsPassThrough) {
   FailingSource src(1000);
   EXPECT_THROW(CarvePng(src, 0), ReadError);
   EXPECT_THROW(CarveGif(src, 0), ReadError);
+  EXPECT_THROW(CarveJpeg(src, 0), ReadError);
 }
 
 }  // namespace

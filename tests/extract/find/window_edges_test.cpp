@@ -12,6 +12,7 @@
 #include "extract/source/span_source.h"
 #include "tests/support/dib_fixtures.h"
 #include "tests/support/gif_builder.h"
+#include "tests/support/layout_fixtures.h"
 #include "tests/support/png_fixtures.h"
 
 namespace gd {
@@ -77,6 +78,10 @@ Bytes RandomFile(std::mt19937& rng) {
       Header({32, 64, 4, 0, 0, 40, 2}),        // two planes: rejected, skipped whole
       Header({16, 32, 8, 0, 1}),               // every-image icon, standard tall image
       Bytes{0x28, 0x00},                       // a lone marker
+      test::V5Bitmap(30, -20),                 // 124-byte header, 2.4 KiB of rows
+      test::Rle8Bitmap(60, 3),                 // walked to its end
+      test::WithFileHeader(Header({4, 4, 8}), 14 + 40 + 1024),
+      Bytes{0x0C, 0x00, 0x00, 0x00},           // a lone size of another header
   };
   Bytes out;
   const int count = 1 + static_cast<int>(rng() % 12);

@@ -6,7 +6,10 @@
 //   past the end of the bytes in hand: a caller's fault or a cut-off record,
 //   never shown to the user.
 // - platform/: the file services throw ReadError, WriteError and
-//   CreateFileError; the PNG encoders PngEncodeError; every service turns a
+//   CreateFileError, and for a run's outputs OutputWriteError
+//   (base/write_failure.h), which the run words with its count; a name
+//   already taken is no failure, the output is just not written. The PNG
+//   encoders throw PngEncodeError; every service turns a
 //   failed allocation into OutOfMemoryError (WithOutOfMemory below). A file or
 //   folder that cannot be opened or listed is not a failure: the service
 //   returns nullptr and the run passes it over silently.

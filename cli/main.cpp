@@ -7,6 +7,7 @@
 
 #include "base/errors.h"
 #include "base/path_util.h"
+#include "base/write_failure.h"
 #include "cli/language.h"
 #include "cli/options.h"
 #include "cli/terminal.h"
@@ -103,6 +104,9 @@ int Run(const std::vector<std::string>& args) {
   std::string failure;
   try {
     count = engine.ExtractFromSources(sources);
+  } catch (const OutputWriteError& e) {
+    // The engine has told it with the images written before, in Japanese.
+    failure = language == Language::kJapanese ? e.what() : WriteFailureText(language, e, engine.ImageCount());
   } catch (const std::exception& e) {
     failure = FailureText(language, e);
   }
@@ -114,8 +118,12 @@ int Run(const std::vector<std::string>& args) {
       return std::span(reinterpret_cast<const std::uint8_t*>(text.data()), text.size());
     };
     if (o.list) WriteOut(manifest.Csv());
-    if (o.manifest) fs->WriteNewFile(manifest_path, bytes(manifest.Csv()));
-    if (o.gallery) fs->WriteNewFile(engine.SaveDir() + "index.html", bytes(gallery.Html()));
+    // Replaced whole, so that a reader never finds half a page or half a
+    // list, and never through a link someone put in the save folder.
+    if (o.manifest) fs->ReplaceFile(manifest_path, bytes(manifest.Csv()));
+    if (o.gallery) fs->ReplaceFile(engine.SaveDir() + "index.html", bytes(gallery.Html()));
+  } catch (const OutputWriteError& e) {
+    if (failure.empty()) failure = WriteFailureText(language, e, engine.ImageCount());
   } catch (const std::exception& e) {
     if (failure.empty()) failure = FailureText(language, e);
   }

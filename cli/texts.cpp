@@ -20,11 +20,35 @@ std::string MissingSaveDirText(Language language, const std::string& save_dir) {
   return "The save folder\r" + save_dir + "\rdoes not exist and cannot be created. Choose another one.";
 }
 
+namespace {
+
+std::string EnglishWriteFailure(const OutputWriteError& failure) {
+  std::string reason;
+  switch (failure.reason()) {
+    case WriteFailureReason::kDiskFull: reason = "the disk is full"; break;
+    case WriteFailureReason::kPermissionDenied: reason = "permission denied"; break;
+    case WriteFailureReason::kReadOnly: reason = "read-only file system"; break;
+    case WriteFailureReason::kNameTooLong: reason = "file name too long"; break;
+    case WriteFailureReason::kOther: reason = failure.system_text(); break;
+  }
+  return std::string(failure.step() == WriteStep::kCreate ? "cannot create the file " : "cannot write the file ") +
+         failure.file() + " (" + reason + ")";
+}
+
+}  // namespace
+
+std::string WriteFailureText(Language language, const OutputWriteError& failure, int written_before) {
+  if (language == Language::kJapanese) return OutputWriteFailedMessage(failure, written_before);
+  return EnglishWriteFailure(failure) + "; " + ResultText(language, written_before);
+}
+
 std::string FailureText(Language language, const std::exception& failure) {
   if (language == Language::kJapanese) {
     if (dynamic_cast<const std::bad_alloc*>(&failure)) return OutOfMemoryError().what();
     return failure.what();
   }
+  // The engine has worded it in Japanese already, with the count: told again.
+  if (const auto* e = dynamic_cast<const OutputWriteError*>(&failure)) return EnglishWriteFailure(*e);
   if (const auto* e = dynamic_cast<const CreateFileError*>(&failure)) return "cannot create the file " + e->Path();
   if (const auto* e = dynamic_cast<const PngEncodeError*>(&failure)) return "cannot encode as PNG (" + e->Detail() + ")";
   if (dynamic_cast<const OutOfMemoryError*>(&failure) || dynamic_cast<const std::bad_alloc*>(&failure)) {

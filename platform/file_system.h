@@ -53,6 +53,30 @@ class FileSystem {
   // CreateFileError or WriteError; a partly written file is removed.
   virtual void WriteNewFile(const std::string& path, std::span<const std::uint8_t> bytes) = 0;
 
+  // Puts the bytes under path as a new file, whole or not at all: they are
+  // written aside and given the name in one step that fails when the name
+  // exists (how depends on the system). False when the name was taken
+  // in any form (file, folder, link, dangling link), by then or meanwhile;
+  // what bears it is left as it is, and nothing is written through a link.
+  // Throws OutputWriteError, leaving nothing behind. The default is for
+  // stand-ins in tests, which need no atomicity.
+  virtual bool CreateNewFile(const std::string& path, std::span<const std::uint8_t> bytes) {
+    if (NameTaken(path)) return false;
+    WriteNewFile(path, bytes);
+    return true;
+  }
+  // Replaces whatever bears the name (a link itself, never its target) with
+  // the whole file in one step. Throws OutputWriteError, leaving nothing
+  // behind.
+  virtual void ReplaceFile(const std::string& path, std::span<const std::uint8_t> bytes) {
+    WriteNewFile(path, bytes);
+  }
+  // True when anything bears the name; links are not followed.
+  virtual bool NameTaken(const std::string& path) { return FileExists(path); }
+  // Removes the temporary files that runs killed while writing left in the
+  // folder: those older than this call that no run holds open any more.
+  virtual void RemoveLeftovers(const std::string& /*folder*/) {}
+
   virtual bool FileExists(const std::string& path) = 0;    // a file, not a folder
   virtual bool FolderExists(const std::string& path) = 0;  // a folder, not a file
   virtual bool DeleteFile(const std::string& path) = 0;

@@ -6,6 +6,7 @@
 #include "base/byte_reader.h"
 #include "base/errors.h"
 #include "base/path_util.h"
+#include "base/write_failure.h"
 #include "extract/dib/dib_pixels.h"
 #include "extract/dib/dib_shape.h"
 #include "extract/run/messages.h"
@@ -66,33 +67,38 @@ bool TResExtract::BeginRun() {
   if (!CheckSaveDir()) return false;
   image_count_ = 0;
   written_pictures_.clear();
+  fs_.RemoveLeftovers(options_.save_dir);
   if (options_.delete_first) DeleteSavedBitmaps(options_.save_dir);
   return true;
 }
 
 int TResExtract::ExtractFromFiles(const std::vector<std::string>& files) {
   if (!BeginRun()) return 0;
-  for (const std::string& file : files) ExtractFromFile(file);
+  TellingWrittenBefore([&] {
+    for (const std::string& file : files) ExtractFromFile(file);
+  });
   return image_count_;
 }
 
 int TResExtract::ExtractFromFolder(const std::string& folder) {
   if (!BeginRun()) return 0;
-  ScanFolder(AddBackslash(folder));
+  TellingWrittenBefore([&] { ScanFolder(AddBackslash(folder)); });
   return image_count_;
 }
 
 int TResExtract::ExtractFromSources(const std::vector<std::string>& sources) {
   if (!BeginRun()) return 0;
   const FlagScope polling(poll_between_windows_, true);
-  for (std::size_t i = 0; i < sources.size(); ++i) {
-    if (i > 0 && progress_.IsCancelled()) break;
-    if (fs_.FolderExists(sources[i])) {
-      ScanFolder(AddBackslash(sources[i]));
-    } else {
-      ExtractFromFile(sources[i]);
+  TellingWrittenBefore([&] {
+    for (std::size_t i = 0; i < sources.size(); ++i) {
+      if (i > 0 && progress_.IsCancelled()) break;
+      if (fs_.FolderExists(sources[i])) {
+        ScanFolder(AddBackslash(sources[i]));
+      } else {
+        ExtractFromFile(sources[i]);
+      }
     }
-  }
+  });
   return image_count_;
 }
 
@@ -194,7 +200,7 @@ void TResExtract::WriteImage(ByteSource& source, const std::string& path, const 
   // The save folder is read afresh: it may change while a folder walk lets the
   // user interface run.
   written.file = OutputName(options_.save_dir, path, index, type);
-  if (fs_.FileExists(written.file)) return;
+  if (fs_.NameTaken(written.file)) return;
   // The same picture is written once: known by its pixels where it has them,
   // by its bytes otherwise (an embedded PNG or GIF, a bitmap without pixels).
   if (options_.unique && pixels && !written_pictures_.insert(PictureDigest(*pixels)).second) return;
@@ -212,6 +218,14 @@ void TResExtract::WriteImage(ByteSource& source, const std::string& path, const 
   writes_.Submit({std::move(written), std::move(bytes)}, collect_written_);
 }
 
+void TResExtract::TellingWrittenBefore(const std::function<void()>& run) {
+  try {
+    run();
+  } catch (const OutputWriteError& e) {
+    throw OutputWriteError(e, OutputWriteFailedMessage(e, image_count_));
+  }
+}
+
 void TResExtract::Written(const WrittenImage& image) {
   ++image_count_;
   progress_.SetCount(image_count_);
@@ -219,7 +233,7 @@ void TResExtract::Written(const WrittenImage& image) {
 }
 
 void TResExtract::SaveImage(std::span<const std::uint8_t> data, std::size_t offset, const std::string& file_name) {
-  fs_.WriteNewFile(file_name, BuildBitmapFile(data, offset));
+  if (!fs_.CreateNewFile(file_name, BuildBitmapFile(data, offset))) return;
   ++image_count_;
   progress_.SetCount(image_count_);
 }

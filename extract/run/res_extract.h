@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <set>
 #include <span>
 #include <string>
@@ -68,6 +69,9 @@ class TResExtract {
  private:
   bool BeginRun();
   void WriteImage(ByteSource& source, const std::string& path, const FoundImage& image, std::size_t index);
+  // Runs a run's body; a file that cannot be written is told with the
+  // number of images written before it.
+  void TellingWrittenBefore(const std::function<void()>& run);
   // Counts a file the write queue has written, and tells the user and the log.
   void Written(const WrittenImage& image);
 

@@ -33,6 +33,15 @@ bool DryRunFileSystem::FileExists(const std::string& path) {
   return real_.FileExists(path);
 }
 
+bool DryRunFileSystem::NameTaken(const std::string& path) {
+  {
+    const std::lock_guard lock(mutex_);
+    if (written_.contains(path)) return true;
+    if (deleted_.contains(path)) return false;
+  }
+  return real_.NameTaken(path);
+}
+
 bool DryRunFileSystem::FolderExists(const std::string& path) {
   {
     const std::lock_guard lock(mutex_);

@@ -22,6 +22,11 @@ class DryRunFileSystem final : public FileSystem {
   std::unique_ptr<ByteSource> OpenFile(const std::string& path) override;
   void WriteNewFile(const std::string& path, std::span<const std::uint8_t> bytes) override;
   bool FileExists(const std::string& path) override;
+  // As the real one (a folder or a link takes a name too), after what the
+  // run has written or deleted.
+  bool NameTaken(const std::string& path) override;
+  // Nothing of a report-only run is left over, and others' files stay.
+  void RemoveLeftovers(const std::string& /*folder*/) override {}
   bool FolderExists(const std::string& path) override;
   bool DeleteFile(const std::string& path) override;
   bool CreateFolders(const std::string& path) override;

@@ -70,8 +70,9 @@ void WriteQueue::Work() {
     Item& item = pending_.front();
     lock.unlock();
     std::exception_ptr failure;
+    bool created = false;
     try {
-      fs_.WriteNewFile(item.image.file, item.bytes);
+      created = fs_.CreateNewFile(item.image.file, item.bytes);
     } catch (...) {
       failure = std::current_exception();
     }
@@ -81,7 +82,9 @@ void WriteQueue::Work() {
     if (failure) {
       failure_ = failure;
     } else {
-      written_.push_back(std::move(pending_.front()));
+      // A name taken meanwhile (another run, the user) is not this run's
+      // image: it is neither counted nor logged.
+      if (created) written_.push_back(std::move(pending_.front()));
       pending_.pop_front();
     }
     changed_.notify_all();

@@ -6,6 +6,7 @@
 //
 // Everything the run reports (the count, the progress, the log) happens on
 // the run's own thread, when it collects the files that have been written.
+// A file whose name is found taken when it is written is dropped, uncounted.
 // The first write that fails stops the queue: the files queued after it are
 // not written, and the failure is thrown to the run when it next queues or
 // collects.

@@ -14,6 +14,7 @@
 
 #include "base/errors.h"
 #include "platform/file_system.h"
+#include "platform/posix/posix_new_file.h"
 
 namespace gd {
 
@@ -151,6 +152,15 @@ class PosixFileSystem final : public FileSystem {
       throw;
     }
   }
+
+  bool CreateNewFile(const std::string& path, std::span<const std::uint8_t> bytes) override {
+    return posix::CreateNewFile(path, bytes);
+  }
+  void ReplaceFile(const std::string& path, std::span<const std::uint8_t> bytes) override {
+    posix::ReplaceFile(path, bytes);
+  }
+  bool NameTaken(const std::string& path) override { return posix::NameTaken(path); }
+  void RemoveLeftovers(const std::string& folder) override { posix::RemoveLeftovers(folder); }
 
   bool FileExists(const std::string& path) override {
     struct stat st {};

@@ -9,6 +9,7 @@
 
 #include "base/errors.h"
 #include "platform/file_system.h"
+#include "platform/win32/win32_new_file.h"
 #include "utf16/utf16.h"
 
 namespace gd {
@@ -161,6 +162,15 @@ class Win32FileSystem final : public FileSystem {
       throw WriteError();
     }
   }
+
+  bool CreateNewFile(const std::string& path, std::span<const std::uint8_t> bytes) override {
+    return win32::CreateNewFile(path, bytes);
+  }
+  void ReplaceFile(const std::string& path, std::span<const std::uint8_t> bytes) override {
+    win32::ReplaceFile(path, bytes);
+  }
+  bool NameTaken(const std::string& path) override { return win32::NameTaken(path); }
+  void RemoveLeftovers(const std::string& folder) override { win32::RemoveLeftovers(folder); }
 
   bool FileExists(const std::string& path) override {
     const DWORD a = Attributes(path);

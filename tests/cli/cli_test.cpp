@@ -118,11 +118,14 @@ TEST_F(Cli, UsageErrorsAndFailures) {
   }
   // A missing source stops the run before anything is written.
   EXPECT_FALSE(std::filesystem::exists(tmp_ / "BmpSave/app-ico-0.bmp"));
-  // An output that cannot be created ends the run with its message.
-  tmp_.MakeFolder("BmpSave/app-ico-0.bmp/x");
-  const Result r = RunCli(tmp_ / "", "src/app.ico");
+  // An output that cannot be created ends the run with its message: a source
+  // name that fits, whose output name is too long for the file system.
+  const std::string base(250, 'n');
+  tmp_.Write("src/" + base + ".ico", IconFile({IconImage(16, 4)}));
+  const Result r = RunCli(tmp_ / "", "src/" + base + ".ico");
   EXPECT_EQ(r.status, 3) << r.out;
-  EXPECT_NE(r.out.find("app-ico-0.bmp を作成できません"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find(base + "-ico-0.bmp を作成できません（ファイル名が長すぎます）。それまでに 0 個"), std::string::npos)
+      << r.out;
 }
 
 TEST_F(Cli, MessagesFollowTheLocale) {
@@ -154,10 +157,13 @@ TEST_F(Cli, MessagesFollowTheLocale) {
     EXPECT_TRUE(help.out.starts_with(c.help)) << help.out;
   }
   EXPECT_EQ(RunCli(tmp_ / "", "-q -o fresh src/app.ico", "LANG=C").out, "2 bitmaps extracted.\n");
-  tmp_.MakeFolder("broken/app-ico-0.bmp/x");
-  const Result failed = RunCli(tmp_ / "", "-o broken src/app.ico", "LANG=C");
+  // An output name too long for the file system.
+  const std::string base(250, 'n');
+  tmp_.Write("long/" + base + ".ico", IconFile({IconImage(16, 4)}));
+  const Result failed = RunCli(tmp_ / "", "-o broken long/" + base + ".ico", "LANG=C");
   EXPECT_EQ(failed.status, 3);
-  EXPECT_NE(failed.out.find("cannot create the file " + (tmp_ / "broken/app-ico-0.bmp")), std::string::npos)
+  EXPECT_NE(failed.out.find("cannot create the file " + (tmp_ / "broken/") + base + "-ico-0.bmp (file name too long)"),
+            std::string::npos)
       << failed.out;
 }
 

@@ -263,15 +263,19 @@ TEST_F(Runs, FilesThatCannotBeOpenedArePassedOver) {
 
 TEST_F(Runs, AnOutputThatCannotBeCreatedEndsTheRun) {
   const std::string src = tmp_.Write("src/app.ico", IconAndCursor());
-  tmp_.MakeFolder("save/app-ico-1.bmp/blocker");  // a folder does not count as an existing file
+  // A source name that fits, whose output name is too long for the file system.
+  const std::string base(250, 'n');
+  const std::string longer = tmp_.Write("src/" + base + ".ico", IconAndCursor());
   try {
-    engine_.ExtractFromFiles({src, src});
+    engine_.ExtractFromFiles({src, longer, src});
     FAIL() << "no error";
   } catch (const ExtractError& e) {
-    EXPECT_EQ(std::string(e.what()), "ファイル " + save_ + "app-ico-1.bmp を作成できません");
+    EXPECT_EQ(std::string(e.what()), "ファイル " + save_ + base +
+                                         "-ico-0.bmp を作成できません（ファイル名が長すぎます）。"
+                                         "それまでに 2 個のビットマップを抽出しました。");
   }
-  EXPECT_EQ(engine_.ImageCount(), 1);
-  EXPECT_EQ(host_.counts, (std::vector<int>{1}));
+  EXPECT_EQ(engine_.ImageCount(), 2);
+  EXPECT_EQ(host_.counts, (std::vector<int>{1, 2}));
 }
 
 TEST_F(Runs, TheSaveFolderIsReadAfreshForEveryImage) {

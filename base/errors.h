@@ -52,7 +52,12 @@ class WriteError : public ExtractError {
 class CreateFileError : public ExtractError {
  public:
   explicit CreateFileError(const std::string& path)
-      : ExtractError("ファイル " + path + " を作成できません") {}
+      : ExtractError("ファイル " + path + " を作成できません"), path_(path) {}
+  // For front ends that tell the failure in another language.
+  const std::string& Path() const { return path_; }
+
+ private:
+  std::string path_;
 };
 
 // Runs allocate(), turning a failed or impossible allocation into

@@ -179,7 +179,13 @@ int CALLBACK BrowseCallback(HWND wnd, UINT msg, LPARAM param, LPARAM data) {
       if (!dialog->Directory.empty()) {
         path = SelectionPath(dialog->Directory);
         const std::wstring wide = Widen(path);
-        SendMessageW(wnd, BFFM_SETSELECTIONW, TRUE, reinterpret_cast<LPARAM>(wide.c_str()));
+        // Sent twice. In a process that has shown no file or folder dialog
+        // yet, Wine often loses the first selection of a path on a drive such
+        // as Z: and leaves the tree at the desktop; sent again, it takes.
+        // Selecting the selected folder again changes nothing.
+        for (int i = 0; i < 2; ++i) {
+          SendMessageW(wnd, BFFM_SETSELECTIONW, TRUE, reinterpret_cast<LPARAM>(wide.c_str()));
+        }
       }
       if (dialog->OnInitialized) dialog->OnInitialized(*dialog, wnd, path, show_text, ok_state);
     }

@@ -8,15 +8,17 @@
 #include "base/errors.h"
 #include "base/path_util.h"
 #include "base/write_failure.h"
+#include "cli/language.h"
 #include "cli/options.h"
 #include "cli/terminal.h"
 #include "cli/terminal_host.h"
+#include "cli/texts.h"
 #include "extract/report/gallery.h"
 #include "extract/report/image_log.h"
 #include "extract/report/manifest.h"
-#include "extract/run/messages.h"
 #include "extract/run/res_extract.h"
 #include "extract/run/run_options.h"
+#include "extract/write/dry_run_file_system.h"
 #include "platform/file_system.h"
 #include "platform/png_encoder.h"
 
@@ -39,8 +41,9 @@ int Run(const std::vector<std::string>& args) {
   const ParseResult parsed = ParseOptions(args);
   if (!parsed.error.empty()) return UsageError(parsed.error);
   const Options& o = parsed.options;
+  const Language language = EnvironmentLanguage();
   if (o.help) {
-    WriteOut(UsageText());
+    WriteOut(HelpText(language));
     return kDone;
   }
   if (o.version) {
@@ -60,20 +63,25 @@ int Run(const std::vector<std::string>& args) {
     }
   }
 
-  std::string save_dir;
-  if (o.save_dir) {
-    save_dir = AddBackslash(fs->AbsolutePath(*o.save_dir));
-  } else {
-    save_dir = AddBackslash(fs->AbsolutePath("BmpSave"));
-    fs->CreateFolders(save_dir.substr(0, save_dir.size() - 1));
-  }
+  // A report-only run reads through the real file system and writes nothing,
+  // not even the save folder.
+  DryRunFileSystem dry_run(*fs);
+  FileSystem& run_fs = o.list ? static_cast<FileSystem&>(dry_run) : *fs;
+  // The save folder is made with its parents when missing, as a script
+  // expects of an output folder.
+  const std::string save_dir = AddBackslash(fs->AbsolutePath(o.save_dir ? *o.save_dir : "BmpSave"));
+  run_fs.CreateFolders(save_dir.substr(0, save_dir.size() - 1));
 
-  TerminalHost host(!o.quiet);
+  TerminalHost host(!o.quiet, language);
+  if (!run_fs.FolderExists(save_dir)) {
+    host.ShowMessage(MissingSaveDirText(language, save_dir));
+    return kNoSaveDir;
+  }
   const std::unique_ptr<PngEncoder> png = o.png ? MakeNativePngEncoder() : nullptr;
   Manifest manifest;
   Gallery gallery;
   ImageLogs logs;
-  if (o.manifest) logs.Add(manifest);
+  if (o.manifest || o.list) logs.Add(manifest);
   if (o.gallery) logs.Add(gallery);
 
   RunOptions run;
@@ -86,7 +94,7 @@ int Run(const std::vector<std::string>& args) {
   run.unique = o.unique;
   run.image_log = &logs;
   run.file_progress = &host;
-  TResExtract engine(*fs, host, host, host);
+  TResExtract engine(run_fs, host, host, host);
   engine.SetOptions(run);
   if (!engine.CheckSaveDir()) return kNoSaveDir;
   const std::string manifest_path = o.manifest ? fs->AbsolutePath(*o.manifest) : std::string();
@@ -96,10 +104,11 @@ int Run(const std::vector<std::string>& args) {
   std::string failure;
   try {
     count = engine.ExtractFromSources(sources);
-  } catch (const std::bad_alloc&) {
-    failure = OutOfMemoryError().what();
+  } catch (const OutputWriteError& e) {
+    // The engine has told it with the images written before, in Japanese.
+    failure = language == Language::kJapanese ? e.what() : WriteFailureText(language, e, engine.ImageCount());
   } catch (const std::exception& e) {
-    failure = e.what();
+    failure = FailureText(language, e);
   }
   host.Finish();
   // The manifest and the gallery list what was written, also when the run
@@ -108,20 +117,22 @@ int Run(const std::vector<std::string>& args) {
     const auto bytes = [](const std::string& text) {
       return std::span(reinterpret_cast<const std::uint8_t*>(text.data()), text.size());
     };
+    if (o.list) WriteOut(manifest.Csv());
     // Replaced whole, so that a reader never finds half a page or half a
     // list, and never through a link someone put in the save folder.
     if (o.manifest) fs->ReplaceFile(manifest_path, bytes(manifest.Csv()));
     if (o.gallery) fs->ReplaceFile(engine.SaveDir() + "index.html", bytes(gallery.Html()));
   } catch (const OutputWriteError& e) {
-    if (failure.empty()) failure = OutputWriteFailedMessage(e, engine.ImageCount());
+    if (failure.empty()) failure = WriteFailureText(language, e, engine.ImageCount());
   } catch (const std::exception& e) {
-    if (failure.empty()) failure = e.what();
+    if (failure.empty()) failure = FailureText(language, e);
   }
   if (!failure.empty()) {
     WriteErr("glimmerdig-cli: " + failure + "\n");
     return kFailed;
   }
-  WriteOut(ResultMessage(count) + "\n");
+  // Under --list stdout holds the rows alone.
+  if (!o.list) WriteOut(ResultText(language, count) + "\n");
   return Interrupted() ? kCancelled : kDone;
 }
 

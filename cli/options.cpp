@@ -75,6 +75,8 @@ ParseResult ParseOptions(const std::vector<std::string>& args) {
       o.unique = true;
     } else if (a == "--gallery") {
       o.gallery = true;
+    } else if (a == "--list") {
+      o.list = true;
     } else if (a == "-d" || a == "--delete-first") {
       o.delete_first = true;
     } else if (a == "-q" || a == "--quiet") {
@@ -99,6 +101,8 @@ ParseResult ParseOptions(const std::vector<std::string>& args) {
   }
   if (o.save_dir && o.save_dir->empty()) r.error = "the save folder must not be empty";
   if (o.manifest && o.manifest->empty()) r.error = "the manifest file must not be empty";
+  // A page of images that are not there would show nothing.
+  if (o.list && o.gallery) r.error = "--list writes no image, so --gallery cannot go with it";
   if (!o.help && !o.version && o.sources.empty() && r.error.empty()) r.error = "no source given";
   return r;
 }
@@ -113,7 +117,7 @@ std::string UsageText() {
          "\n"
          "Options:\n"
          "  -o, --save-dir DIR  where the images go (default: BmpSave in the current\n"
-         "                      folder, created if missing; a given DIR must exist)\n"
+         "                      folder); created with its parents if missing\n"
          "  -d, --delete-first  delete every .bmp in the save folder before the run\n"
          "      --no-ico-file   skip files whose extension begins with \"ico\"\n"
          "      --no-cur-file   skip files whose extension begins with \"cur\"\n"
@@ -132,6 +136,8 @@ std::string UsageText() {
          "      --unique        write no picture twice in a run (the index still counts)\n"
          "      --manifest FILE write a CSV row per image written: source, offset, kind,\n"
          "                      width, height, bits, file, sha256\n"
+         "      --list          write no image; print to stdout the CSV rows (as in the\n"
+         "                      manifest) of the images the run would write\n"
          "      --gallery       write index.html into the save folder, showing every\n"
          "                      image written, grouped by source file\n"
          "  -q, --quiet         no progress line\n"

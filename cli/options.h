@@ -17,6 +17,7 @@ struct Options {
   std::optional<std::string> manifest;  // --manifest FILE
   bool unique = false;                  // --unique
   bool gallery = false;                 // --gallery
+  bool list = false;                    // --list
   bool quiet = false;                   // -q, --quiet
   bool help = false;                    // -h, --help
   bool version = false;                 // --version

@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "cli/terminal.h"
+#include "cli/texts.h"
 
 namespace gd::cli {
 
@@ -33,8 +34,8 @@ int Cells(const std::string& s) {
 
 }  // namespace
 
-std::string ProgressLine(int count, const std::string& path, int columns, int percent) {
-  std::string line = std::to_string(count) + "枚 | ";
+std::string ProgressLine(int count, const std::string& path, int columns, int percent, Language language) {
+  std::string line = std::to_string(count) + ImagesUnit(language, count) + " | ";
   if (percent >= 0) line += std::to_string(percent) + "% | ";
   const int room = std::max(columns - 1 - Cells(line), 0);
   std::size_t from = 0;
@@ -50,7 +51,8 @@ std::string ProgressLine(int count, const std::string& path, int columns, int pe
   return line;
 }
 
-TerminalHost::TerminalHost(bool show_progress) : show_progress_(show_progress && StderrIsTerminal()) {}
+TerminalHost::TerminalHost(bool show_progress, Language language)
+    : show_progress_(show_progress && StderrIsTerminal()), language_(language) {}
 
 TerminalHost::~TerminalHost() { Finish(); }
 
@@ -88,7 +90,7 @@ void TerminalHost::Draw(bool force) {
   if (!force && line_shown_ && now - last_draw_ < std::chrono::milliseconds(80)) return;
   last_draw_ = now;
   const int columns = StderrColumns();
-  const std::string line = ProgressLine(count_, path_, columns, percent_);
+  const std::string line = ProgressLine(count_, path_, columns, percent_, language_);
   const int pad = std::max(columns - 1 - Cells(line), 0);
   std::string out(1, '\r');
   out.append(line).append(static_cast<std::size_t>(pad), ' ');

@@ -6,13 +6,14 @@
 #include <cstdint>
 #include <string>
 
+#include "cli/language.h"
 #include "extract/run/ui_sinks.h"
 
 namespace gd::cli {
 
 class TerminalHost final : public StatusSink, public ProgressSink, public MessageSink, public FileProgressSink {
  public:
-  explicit TerminalHost(bool show_progress);
+  explicit TerminalHost(bool show_progress, Language language = Language::kJapanese);
   ~TerminalHost() override;
   TerminalHost(const TerminalHost&) = delete;
   TerminalHost& operator=(const TerminalHost&) = delete;
@@ -30,6 +31,7 @@ class TerminalHost final : public StatusSink, public ProgressSink, public Messag
   void Draw(bool force);
 
   bool show_progress_;
+  Language language_;
   bool line_shown_ = false;
   int count_ = 0;
   int percent_ = -1;  // through the file in hand; -1 when not told
@@ -38,7 +40,9 @@ class TerminalHost final : public StatusSink, public ProgressSink, public Messag
 };
 
 // The line "<count>枚 | <path>", or "<count>枚 | <percent>% | <path>" for a
-// large file, with the path cut from the left to fit columns - 1 cells.
-std::string ProgressLine(int count, const std::string& path, int columns, int percent = -1);
+// large file, with the path cut from the left to fit columns - 1 cells. In
+// English the count reads "<count> images".
+std::string ProgressLine(int count, const std::string& path, int columns, int percent = -1,
+                         Language language = Language::kJapanese);
 
 }  // namespace gd::cli

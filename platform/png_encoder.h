@@ -16,7 +16,12 @@ namespace gd {
 // The encoder's own words on what went wrong come after the user's text.
 class PngEncodeError : public ExtractError {
  public:
-  explicit PngEncodeError(const std::string& detail) : ExtractError("PNG に変換できません（" + detail + "）") {}
+  explicit PngEncodeError(const std::string& detail)
+      : ExtractError("PNG に変換できません（" + detail + "）"), detail_(detail) {}
+  const std::string& Detail() const { return detail_; }
+
+ private:
+  std::string detail_;
 };
 
 class PngEncoder {

@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
-# Builds everything and runs every test: the native suite, the same suite
-# under AddressSanitizer and UndefinedBehaviorSanitizer, the Windows programs
-# under Wine, and each fuzz target for a bounded time (FUZZ_SECONDS, 60).
+# Installs the test tools besides what the programs need, builds everything
+# (tests and benchmarks included) and runs every test: the native suite, the
+# same suite under AddressSanitizer and UndefinedBehaviorSanitizer, the
+# Windows programs under Wine, and each fuzz target for a bounded time
+# (FUZZ_SECONDS, 60).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh

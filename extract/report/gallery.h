@@ -23,10 +23,19 @@ std::string HtmlText(std::string_view text);
 // place in the name and any byte sequence survives.
 std::string UrlFileName(std::string_view name);
 
-// The whole-number factor the enlarged copy of a width × height image is shown
-// at: the largest up to 8 that keeps its longer side within 256 pixels; 1 when
-// even 2 would exceed it, and then no enlarged copy is shown.
+// The whole-number factor a width × height image is enlarged by on its card:
+// the largest up to 4 that keeps its longer side within 128 pixels; 1 when
+// even 2 would exceed it.
 int EnlargeFactor(std::int64_t width, std::int64_t height);
+
+// The size an image is shown at on its card: enlarged by EnlargeFactor, or,
+// when its longer side exceeds 128 pixels, made smaller to fit 128 with its
+// proportions kept (never below 1 pixel).
+struct ShownSize {
+  std::int64_t width;
+  std::int64_t height;
+};
+ShownSize CardSize(std::int64_t width, std::int64_t height);
 
 class Gallery : public ImageLog {
  public:

@@ -74,6 +74,7 @@ void BoxAnswerer::AnswerActiveBox() {
   for (HWND c : test::Children(box)) {
     const std::string cls = test::ClassName(c);
     const std::string text = test::WindowText(c);
+    if (cls == "SysTreeView32") return;  // the browse dialog, which has an OK button too
     if (_stricmp(cls.c_str(), "Button") == 0) {
       if (text == "はい(&Y)") yes = c;
       if (text == "いいえ(&N)") no = c;
@@ -145,12 +146,14 @@ TMainForm& MainFormTest::Open(const std::function<void(TMainForm&)>& before_show
       return true;
     };
   }
-  seams.run_browse_dialog = [this](TBrowseDialog& dlg) {
-    browse_calls_.push_back({dlg.Caption, dlg.Directory});
-    if (browse_answer_.empty()) return false;
-    dlg.Directory = browse_answer_;
-    return true;
-  };
+  if (!real_browse_dialog_) {
+    seams.run_browse_dialog = [this](TBrowseDialog& dlg) {
+      browse_calls_.push_back({dlg.Caption, dlg.Directory});
+      if (browse_answer_.empty()) return false;
+      dlg.Directory = browse_answer_;
+      return true;
+    };
+  }
   seams.start_process = [this](const std::string& line) { started_.push_back(line); };
   form_ = std::make_unique<TMainForm>(std::move(seams));
   progress_ = std::make_unique<TProgressMsg>();

@@ -103,6 +103,8 @@ class MainFormTest : public testing::Test {
   struct BrowseCall {
     std::string caption, directory;
   };
+  // The shell's own browse dialog instead of the calls below.
+  bool real_browse_dialog_ = false;
   std::vector<BrowseCall> browse_calls_;
   std::string browse_answer_;
   std::vector<std::string> started_;

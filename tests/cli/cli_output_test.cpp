@@ -13,7 +13,10 @@
 #include <fstream>
 #include <map>
 #include <sstream>
+#include <string>
+#include <string_view>
 #include <thread>
+#include <vector>
 
 #include "tests/support/dib_fixtures.h"
 #include "tests/support/temp_dir.h"
@@ -40,8 +43,20 @@ pid_t Start(const std::vector<std::string>& args, const std::string& out_file) {
   posix_spawn_file_actions_init(&actions);
   posix_spawn_file_actions_addopen(&actions, 1, out_file.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0666);
   posix_spawn_file_actions_adddup2(&actions, 1, 2);
+  // Under a Japanese locale, whose texts (the program's own) the tests read;
+  // the caller's locale variables are left out.
+  std::vector<std::string> env_strings{"LC_ALL=ja_JP.UTF-8"};
+  for (char** e = environ; *e != nullptr; ++e) {
+    const std::string_view v(*e);
+    if (!v.starts_with("LC_ALL=") && !v.starts_with("LC_MESSAGES=") && !v.starts_with("LANG=")) {
+      env_strings.emplace_back(v);
+    }
+  }
+  std::vector<char*> envp;
+  for (std::string& e : env_strings) envp.push_back(e.data());
+  envp.push_back(nullptr);
   pid_t pid = -1;
-  EXPECT_EQ(::posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ), 0);
+  EXPECT_EQ(::posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), envp.data()), 0);
   posix_spawn_file_actions_destroy(&actions);
   return pid;
 }

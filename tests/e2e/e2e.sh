@@ -7,6 +7,7 @@
 #   output compared with the command-line tool's -> options changed, window
 #   dragged, closed -> settings file checked -> started again with a file on
 #   the command line: it runs at once, position and options remembered ->
+#   the folder command's browse dialog opens on that file's folder ->
 #   the system menu's two options switched on with the keyboard -> a folder
 #   run whose PNG output is compared, pixel for pixel, with the command-line
 #   tool's "--all --format png" -> closed with Alt+F4, settings checked.
@@ -203,6 +204,28 @@ got=$(cd "$prog/BmpSave" && ls | tr '\n' ' ')
 [ "$got" = "app-ico-0.bmp app-ico-1.bmp app-ico-2.bmp app-ico-3.bmp " ] ||
   fail "the command-line run left: $got"
 shot main-window-second "$main"
+
+# The folder command after a start with a file: its browse dialog opens on the
+# file's folder, and OK as it stands runs that folder (after the old bitmaps
+# are deleted, as the remembered option says). Had the dialog opened on the
+# desktop, the run would find nothing there and leave the save folder empty.
+step "folder command after the command-line start"
+client_click "$main" 80 84
+browse=$(wait_window 'Browse for Folder|フォルダ' 30 "$main") || fail "the browse dialog did not open"
+sleep 2  # Wine fills and expands the tree in steps
+shot browse-after-command-line "$browse"
+xdotool key Return
+confirm=$(wait_window '^確認$' 30) || fail "the confirmation question did not appear"
+sleep 0.5
+shot confirmation-after-command-line "$confirm"
+xdotool key Return
+result=$(wait_window '^グリマーディグ$' 120 "$main") || fail "no result box after the folder run"
+sleep 0.5
+xdotool key Return
+wait_gone "$result" 10 || fail "the result box did not close"
+got=$(cd "$prog/BmpSave" && ls | tr '\n' ' ')
+[ "$got" = "app-ico-0.bmp app-ico-1.bmp app-ico-2.bmp app-ico-3.bmp " ] ||
+  fail "the folder run after the command-line start left: $got (the dialog was not on the file's folder)"
 
 # --- the system menu's options, with the keyboard -------------------------------
 step "system menu options"

@@ -242,7 +242,7 @@ def main():
                 with open(os.path.join(out, f), 'rb') as g:
                     data = g.read()
                 why = check(data, original, logged.get(f))
-                if not why and '--gallery' in options and f'<figure class="jpeg">\n<div class="pics"><img src="{f}"' not in page:
+                if not why and '--gallery' in options and f'<a class="card jpeg" href="{f}"><div class="pic"><img' not in page:
                     why = 'not shown in the gallery'
 
                 if why:

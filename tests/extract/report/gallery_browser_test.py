@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
 """The gallery page in a real browser: headless Chromium loads a page made by
-gallery_page over a few real image files and must show every image at its
-natural size; then it takes a screenshot of the page.
+gallery_page over a few real image files and must show every image, at the
+size its card gives it, on cards of one size in a grid, with the list of
+sources linking to their groups; then it takes a screenshot of the page.
 
 usage: gallery_browser_test.py GALLERY_PAGE_PROGRAM [SCREENSHOT_COPY]
 
@@ -83,10 +84,20 @@ addEventListener('load', () => {
             i.getBoundingClientRect().width, i.getBoundingClientRect().height,
             s.imageRendering, s.backgroundImage.startsWith('repeating-conic-gradient')].join('\\t');
   });
-  const pre = document.createElement('pre');
-  pre.id = 'probe';
-  pre.textContent = lines.join('\\n');
-  document.body.append(pre);
+  const cards = [...document.querySelectorAll('a.card')].map(a => {
+    const r = a.getBoundingClientRect();
+    return [a.getAttribute('href'), a.closest('section').id, Math.round(r.width), Math.round(r.top)].join('\\t');
+  });
+  const links = [...document.querySelectorAll('nav a')].map(a => {
+    const target = document.getElementById(a.getAttribute('href').slice(1));
+    return [a.getAttribute('href'), target ? target.querySelectorAll('a.card').length : -1].join('\\t');
+  });
+  for (const [id, text] of [['probe', lines], ['cards', cards], ['links', links]]) {
+    const pre = document.createElement('pre');
+    pre.id = id;
+    pre.textContent = text.join('\\n');
+    document.body.append(pre);
+  }
 });
 </script>
 """
@@ -136,35 +147,57 @@ def main():
             print(dump.stderr.decode("utf-8", "replace")[-3000:], file=sys.stderr)
             print("the probe did not run; page as dumped:\n" + dom[:3000], file=sys.stderr)
             return 1
-        seen = [line.split("\t") for line in html.unescape(m.group(1)).splitlines()]
+        def table(name):
+            found = re.search(rf'<pre id="{name}">(.*?)</pre>', dom, re.S)
+            return [line.split("\t") for line in html.unescape(found.group(1)).splitlines()] if found else []
+        seen = table("probe")
 
         # Grouped by source in the order of each source's first image; each
-        # image once at its natural size and, when small enough, once more
-        # enlarged by a whole factor.
+        # image once, enlarged by a whole factor up to 4 within 128 pixels,
+        # or made smaller to fit 128.
         sources = list(dict.fromkeys(r[0] for r in rows))
         expected = []
         for source, offset, kind, w, h, bits, name in sorted(rows, key=lambda r: sources.index(r[0])):
             h = abs(h)  # a top-down image reports a negative height
-            expected.append((name, w, h, 1))
-            factor = min(8, 256 // max(w, h))
-            if factor >= 2:
-                expected.append((name, w, h, factor))
+            side = max(w, h)
+            if side <= 128:
+                factor = min(4, 128 // side)
+                expected.append((name, w, h, w * factor, h * factor, "pixelated"))
+            else:
+                expected.append((name, w, h, max(1, w * 128 // side), max(1, h * 128 // side), "auto"))
         if len(seen) != len(expected):
             failures.append(f"{len(seen)} images on the page, expected {len(expected)}")
         from urllib.parse import unquote
-        for got, (name, w, h, factor) in zip(seen, expected):
+        for got, (name, w, h, sw, sh, smoothing) in zip(seen, expected):
             src, complete, nw, nh, rw, rh, rendering, checker = got
-            where = f"{name} ×{factor}"
+            where = name
             if unquote(src) != name:
                 failures.append(f"{where}: src {src!r} does not name the file")
             if complete != "true" or (int(nw), int(nh)) != (w, h):
                 failures.append(f"{where}: loaded={complete}, natural size {nw}×{nh}, expected {w}×{h}")
-            if (round(float(rw)), round(float(rh))) != (w * factor, h * factor):
-                failures.append(f"{where}: shown at {rw}×{rh}, expected {w * factor}×{h * factor}")
-            if rendering != "pixelated":
-                failures.append(f"{where}: image-rendering {rendering}")
+            if (round(float(rw)), round(float(rh))) != (sw, sh):
+                failures.append(f"{where}: shown at {rw}×{rh}, expected {sw}×{sh}")
+            if rendering != smoothing:
+                failures.append(f"{where}: image-rendering {rendering}, expected {smoothing}")
             if checker != "true":
                 failures.append(f"{where}: no checkerboard behind it")
+
+        # Cards of one size, not much wider than 128 pixels, side by side in
+        # a group; each links to its image's file.
+        cards = table("cards")
+        if [unquote(c[0]) for c in cards] != [e[0] for e in expected]:
+            failures.append(f"the cards link to {[c[0] for c in cards]}")
+        widths = {int(c[2]) for c in cards}
+        if len(widths) != 1 or not all(128 < w <= 170 for w in widths):
+            failures.append(f"card widths {sorted(widths)}")
+        for section in {c[1] for c in cards}:
+            if len({c[3] for c in cards if c[1] == section}) != 1:
+                failures.append(f"the cards of {section} are not on one row")
+        # The list of sources at the top: one link per source to its group.
+        links = table("links")
+        counts = [sum(1 for r in rows if r[0] == s) for s in sources]
+        if [int(n) for _, n in links] != counts:
+            failures.append(f"the sources' links reach groups of {[n for _, n in links]}, expected {counts}")
 
         shot = os.path.join(tmp, "gallery.png")
         subprocess.run(
@@ -177,7 +210,7 @@ def main():
             with Image.open(shot) as img:
                 if img.size != (1000, 760):
                     failures.append(f"screenshot is {img.size}")
-                # The 16 × 16 icon enlarged 8 times shows its warm colours.
+                # The 16 × 16 icon enlarged 4 times shows its warm colours.
                 colours = {c for _, c in img.convert("RGB").getcolors(1 << 20) or []}
                 for c in [(230, 120, 30), (250, 200, 40), (60, 160, 80)]:
                     if c not in colours:
@@ -189,7 +222,7 @@ def main():
     for f in failures:
         print("FAIL:", f, file=sys.stderr)
     if not failures:
-        print(f"{len(seen)} images loaded at their natural sizes")
+        print(f"{len(seen)} images loaded and shown on their cards")
     return 1 if failures else 0
 
 

@@ -54,16 +54,22 @@ TEST(HtmlText, EscapesMarkupAndReplacesBrokenUtf8) {
   for (const auto& c : cases) EXPECT_EQ(HtmlText(c.in), c.out) << c.in;
 }
 
-TEST(EnlargeFactor, UpToEightTimesWithin256Pixels) {
+TEST(CardSize, EnlargedUpToFourTimesWithin128PixelsOrMadeSmallerToFit) {
   const struct {
     std::int64_t width, height;
     int factor;
+    std::int64_t shown_width, shown_height;
   } cases[] = {
-      {1, 1, 8}, {16, 16, 8}, {32, 32, 8}, {33, 1, 7}, {48, 48, 5},
-      {64, 128, 2}, {128, 128, 2}, {129, 1, 1}, {256, 256, 1}, {4000, 1, 1},
+      {1, 1, 4, 4, 4},          {16, 16, 4, 64, 64},     {32, 32, 4, 128, 128}, {33, 1, 3, 99, 3},
+      {48, 48, 2, 96, 96},      {64, 128, 1, 64, 128},   {65, 65, 1, 65, 65},   {128, 128, 1, 128, 128},
+      {256, 256, 1, 128, 128},  {300, 40, 1, 128, 17},   {4000, 1, 1, 128, 1},  {0, 0, 4, 4, 4},
+      {2147483647, 2, 1, 128, 1},
   };
   for (const auto& c : cases) {
     EXPECT_EQ(EnlargeFactor(c.width, c.height), c.factor) << c.width << "x" << c.height;
+    const ShownSize shown = CardSize(c.width, c.height);
+    EXPECT_EQ(shown.width, c.shown_width) << c.width << "x" << c.height;
+    EXPECT_EQ(shown.height, c.shown_height) << c.width << "x" << c.height;
   }
 }
 
@@ -75,31 +81,44 @@ TEST(Gallery, GroupsBySourceInRunOrder) {
   g.ImageWritten({"/src/b.exe", 30, ImageKind::kDib, 16, 16, 4, save + "b-exe-1.bmp", {}});
   const std::string html = g.Html();
   EXPECT_EQ(g.images(), 3u);
-  EXPECT_EQ(Count(html, "<section>"), 2u);
-  const std::size_t b = html.find("<h2>/src/b.exe</h2>");
+  EXPECT_EQ(Count(html, "<section "), 2u);
+  const std::size_t b = html.find("<h2>/src/b.exe (2 images)</h2>");
   const std::size_t b1 = html.find("src=\"b-exe-1.bmp\"");
-  const std::size_t a = html.find("<h2>/src/a.dll</h2>");
+  const std::size_t a = html.find("<h2>/src/a.dll (1 image)</h2>");
   ASSERT_NE(b, std::string::npos);
   ASSERT_NE(a, std::string::npos);
   EXPECT_LT(b, b1);
   EXPECT_LT(b1, a) << "a later image of the first source stays in its group";
   EXPECT_NE(html.find("<title>Glimmerdig: 3 images from 2 files</title>"), std::string::npos);
+  // At the top: the count per kind, and each source with its count, linking
+  // to its group, named after the folder they share.
+  EXPECT_NE(html.find("<p class=\"kinds\">2 bitmaps (dib) · 1 PNG (png)</p>"), std::string::npos) << html;
+  EXPECT_NE(html.find("<p>In /src/</p>"), std::string::npos);
+  const std::size_t nav_b = html.find("<li><a href=\"#s1\">b.exe</a> (2)</li>");
+  const std::size_t nav_a = html.find("<li><a href=\"#s2\">a.dll</a> (1)</li>");
+  ASSERT_NE(nav_b, std::string::npos) << html;
+  ASSERT_NE(nav_a, std::string::npos);
+  EXPECT_LT(nav_a, b);
+  EXPECT_NE(html.find("<section id=\"s1\">\n<h2>/src/b.exe (2 images)</h2>"), std::string::npos);
+  EXPECT_NE(html.find("<section id=\"s2\">\n<h2>/src/a.dll (1 image)</h2>"), std::string::npos);
 }
 
-TEST(Gallery, ShowsEachImageAtItsSizeAndEnlarged) {
+TEST(Gallery, ShowsEachImageOnACardLinkingToItsFile) {
   Gallery g;
   g.ImageWritten({"/src/app.exe", 1234, ImageKind::kDib, 16, -16, 8, kSep + "out" + kSep + "app-exe-0.bmp", {}});
   g.ImageWritten({"/src/app.exe", 99, ImageKind::kPng, 300, 20, 1, "app-exe-1.png", {}});
   const std::string html = g.Html();
-  EXPECT_NE(html.find("<img src=\"app-exe-0.bmp\" width=\"16\" height=\"16\" alt=\"app-exe-0.bmp\">"
-                      "<img class=\"big\" src=\"app-exe-0.bmp\" width=\"128\" height=\"128\" alt=\"\">"),
+  EXPECT_NE(html.find("<a class=\"card dib\" href=\"app-exe-0.bmp\"><div class=\"pic\">"
+                      "<img src=\"app-exe-0.bmp\" width=\"64\" height=\"64\" alt=\"app-exe-0.bmp\"></div>"
+                      "<div class=\"cap\">16 × 16 · 8 bits<br>offset 0x4D2<br>"
+                      "<span class=\"name\">app-exe-0.bmp</span></div></a>"),
             std::string::npos)
       << html;
-  EXPECT_NE(html.find("offset 1234 (0x4D2) · 16 × 16 · 8 bits · <a href=\"app-exe-0.bmp\">app-exe-0.bmp</a>"),
+  // Too wide for the card: made smaller, smoothed.
+  EXPECT_NE(html.find("<img class=\"fit\" src=\"app-exe-1.png\" width=\"128\" height=\"8\""),
             std::string::npos);
-  // Wide enough already: no enlarged copy.
   EXPECT_EQ(Count(html, "src=\"app-exe-1.png\""), 1u);
-  EXPECT_NE(html.find("offset 99 (0x63) · 300 × 20 · 1 bit · "), std::string::npos);
+  EXPECT_NE(html.find("300 × 20 · 1 bit<br>offset 0x63"), std::string::npos);
   EXPECT_NE(html.find("image-rendering:pixelated"), std::string::npos);
   EXPECT_NE(html.find("conic-gradient"), std::string::npos);
 }
@@ -113,10 +132,10 @@ TEST(Gallery, HostileNamesStayText) {
   const std::string html = g.Html();
   EXPECT_EQ(Count(html, "<script"), 0u) << html;
   EXPECT_EQ(Count(html, "<img onerror"), 0u);
-  EXPECT_NE(html.find("<h2>/src/&lt;/h2&gt;&lt;script&gt;alert(1)&lt;/script&gt;.exe</h2>"), std::string::npos);
+  EXPECT_NE(html.find("<h2>/src/&lt;/h2&gt;&lt;script&gt;alert(1)&lt;/script&gt;.exe (1 image)</h2>"), std::string::npos);
   EXPECT_NE(html.find("src=\"x%22%3E%3Cimg%20onerror%3Dalert%282%29%3E%20%231%3F.gif\""),
             std::string::npos);
-  EXPECT_NE(html.find(">x&quot;&gt;&lt;img onerror=alert(2)&gt; #1?.gif</a>"), std::string::npos);
+  EXPECT_NE(html.find(">x&quot;&gt;&lt;img onerror=alert(2)&gt; #1?.gif</span>"), std::string::npos);
 }
 
 TEST(Gallery, LoadsNothingFromElsewhere) {
@@ -127,7 +146,8 @@ TEST(Gallery, LoadsNothingFromElsewhere) {
   EXPECT_EQ(Count(html, "<link"), 0u);
   EXPECT_EQ(Count(html, "url("), 0u);
   EXPECT_EQ(Count(html, "src=\"https:"), 0u);
-  EXPECT_EQ(Count(html, "src=\"x-exe-0.bmp\""), 2u);
+  EXPECT_EQ(Count(html, "src=\"x-exe-0.bmp\""), 1u);
+  EXPECT_EQ(Count(html, "href=\"x-exe-0.bmp\""), 1u);
 }
 
 }  // namespace

@@ -15,30 +15,13 @@
 #include "base/errors.h"
 #include "platform/file_system.h"
 #include "platform/posix/posix_new_file.h"
+#include "platform/posix/unique_fd.h"
 
 namespace gd {
 
+using posix::Fd;
+
 namespace {
-
-class Fd {
- public:
-  explicit Fd(int fd) : fd_(fd) {}
-  ~Fd() {
-    if (fd_ >= 0) ::close(fd_);
-  }
-  Fd(const Fd&) = delete;
-  Fd& operator=(const Fd&) = delete;
-  int get() const { return fd_; }
-  bool ok() const { return fd_ >= 0; }
-  int release() {
-    const int fd = fd_;
-    fd_ = -1;
-    return fd;
-  }
-
- private:
-  int fd_;
-};
 
 class PosixListing final : public FolderListing {
  public:

@@ -15,6 +15,7 @@
 #include <optional>
 
 #include "base/write_failure.h"
+#include "platform/posix/unique_fd.h"
 
 namespace gd::posix {
 
@@ -22,28 +23,6 @@ namespace {
 
 constexpr std::string_view kTemporaryPrefix = ".glimmerdig-";
 constexpr std::string_view kTemporarySuffix = ".tmp";
-
-class Fd {
- public:
-  explicit Fd(int fd) : fd_(fd) {}
-  ~Fd() {
-    if (fd_ >= 0) ::close(fd_);
-  }
-  Fd(const Fd&) = delete;
-  Fd& operator=(const Fd&) = delete;
-  int get() const { return fd_; }
-  bool ok() const { return fd_ >= 0; }
-  // Closes now; the errno of a failed close, 0 otherwise. Late write errors
-  // of network file systems show here.
-  int Close() {
-    const int fd = fd_;
-    fd_ = -1;
-    return fd >= 0 && ::close(fd) != 0 ? errno : 0;
-  }
-
- private:
-  int fd_;
-};
 
 OutputWriteError Failure(const std::string& path, WriteStep step, int err) {
   WriteFailureReason reason = WriteFailureReason::kOther;

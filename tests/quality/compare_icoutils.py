@@ -18,6 +18,8 @@ import subprocess
 import sys
 import time
 
+from rgba_match import covers, rgba_key
+
 try:
     from PIL import Image
 except ImportError:
@@ -26,22 +28,8 @@ except ImportError:
 
 
 def picture_key(path):
-    """(width, height, RGBA bytes with fully transparent pixels zeroed)."""
     with Image.open(path) as im:
-        rgba = im.convert("RGBA")
-        data = bytearray(rgba.tobytes())
-        for i in range(3, len(data), 4):
-            if data[i] == 0:
-                data[i - 3:i + 1] = b"\0\0\0\0"
-        return rgba.width, rgba.height, bytes(data)
-
-
-def covers(ours, theirs):
-    """ours equals theirs wherever theirs is not fully transparent."""
-    for i in range(0, len(theirs), 4):
-        if theirs[i + 3] != 0 and ours[i:i + 4] != theirs[i:i + 4]:
-            return False
-    return True
+        return rgba_key(im.convert("RGBA"))
 
 
 def main():

@@ -26,6 +26,8 @@ import struct
 import subprocess
 import sys
 
+from rgba_match import covers, rgba_key
+
 try:
     from PIL import IcoImagePlugin, Image
 except ImportError:
@@ -95,22 +97,6 @@ def icon_reference(dib):
     return IcoImagePlugin.IcoFile(io.BytesIO(icon)).frame(0).convert("RGBA")
 
 
-def key(im):
-    """(width, height, RGBA with every fully transparent pixel zeroed)."""
-    data = bytearray(im.tobytes())
-    for i in range(3, len(data), 4):
-        if data[i] == 0:
-            data[i - 3:i + 1] = b"\0\0\0\0"
-    return im.width, im.height, bytes(data)
-
-
-def covers(ours, theirs):
-    for i in range(0, len(theirs), 4):
-        if theirs[i + 3] != 0 and ours[i:i + 4] != theirs[i:i + 4]:
-            return False
-    return True
-
-
 def main():
     if len(sys.argv) != 4:
         print(__doc__)
@@ -143,7 +129,7 @@ def main():
     by_size = collections.defaultdict(list)
     for f in sorted(os.listdir(mine)):
         with Image.open(os.path.join(mine, f)) as im:
-            k = key(im.convert("RGBA"))
+            k = rgba_key(im.convert("RGBA"))
         if k not in ours:
             ours.add(k)
             by_size[k[:2]].append(k[2])
@@ -162,7 +148,7 @@ def main():
             except (OSError, SyntaxError, ValueError, IndexError, struct.error):
                 unread.append(name)
                 continue
-            k = key(ref)
+            k = rgba_key(ref)
             if k in ours or any(covers(c, k[2]) for c in by_size.get(k[:2], [])):
                 found += 1
             else:

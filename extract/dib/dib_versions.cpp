@@ -47,13 +47,13 @@ Fields ReadFields(const std::uint8_t* p, std::uint32_t size) {
   if (size == 12) {
     f.width = ByteReader::Le16(p + 4);
     f.height = ByteReader::Le16(p + 6);
-    f.planes = ByteReader::Le16(p + 8);
+    f.planes = ByteReader::Le16(p + PlanesOffset(12));
     f.bits = ByteReader::Le16(p + 10);
     return f;
   }
   f.width = static_cast<std::int32_t>(ByteReader::Le32(p + 4));
   f.height = static_cast<std::int32_t>(ByteReader::Le32(p + 8));
-  f.planes = ByteReader::Le16(p + 12);
+  f.planes = ByteReader::Le16(p + PlanesOffset(size));
   f.bits = ByteReader::Le16(p + 14);
   if (size >= 20) f.compression = ByteReader::Le32(p + 16);
   if (size >= 24) f.size_image = ByteReader::Le32(p + 20);
@@ -120,6 +120,8 @@ std::uint64_t FileHeaderGap(ByteSource& src, std::uint64_t pos, std::uint64_t fl
 
 }  // namespace
 
+bool IsBitmapHeaderSize(std::uint32_t size) { return IsOs2Header(size) || IsWindowsHeader(size); }
+
 std::optional<DibLayout> ProbeBitmap(ByteSource& src, std::uint64_t pos, std::uint64_t file_header_floor) {
   const std::uint64_t size = src.Size();
   if (pos >= size) return std::nullopt;
@@ -127,7 +129,7 @@ std::optional<DibLayout> ProbeBitmap(ByteSource& src, std::uint64_t pos, std::ui
   // The fixed fields first: most candidates fail on them.
   if (src.ReadAt(pos, std::span(head.data(), 16)) != 16) return std::nullopt;
   const std::uint32_t header_size = ByteReader::Le32(head.data());
-  if (!IsOs2Header(header_size) && !IsWindowsHeader(header_size)) return std::nullopt;
+  if (!IsBitmapHeaderSize(header_size)) return std::nullopt;
   Fields f = ReadFields(head.data(), header_size == 12 ? 12 : 16);
   if (f.planes != 1 || f.width < 1 || f.height == 0) return std::nullopt;
   if (src.ReadAt(pos, std::span(head.data(), header_size)) != header_size) return std::nullopt;

@@ -20,6 +20,13 @@
 
 namespace gd {
 
+// Whether a header may be this many bytes long: the first field of every
+// header, and so what a search for headers looks for.
+bool IsBitmapHeaderSize(std::uint32_t size);
+// Where a header of this size keeps its 16-bit planes field, which is 1 in
+// every header that describes a picture.
+constexpr std::uint32_t PlanesOffset(std::uint32_t header_size) { return header_size == 12 ? 8 : 12; }
+
 // The bitmap whose header starts at pos, or nullopt when none that describes
 // a picture lying whole in the source does. A bitmap file header is looked
 // for in front of it only at or after file_header_floor (the end of the image

@@ -7,8 +7,8 @@
 #include "extract/dib/dib_shape.h"
 #include "extract/dib/dib_versions.h"
 #include "extract/find/byte_search.h"
+#include "extract/find/candidate_search.h"
 #include "extract/find/gif_carver.h"
-#include "extract/find/header_size_search.h"
 #include "extract/find/jpeg_carver.h"
 #include "extract/find/png_carver.h"
 #include "extract/find/scanner.h"
@@ -56,21 +56,21 @@ ImageSearch::Verdict ImageSearch::Examine(std::uint64_t pos, FoundImage& image) 
 
 std::optional<FoundImage> ImageSearch::NextStandard() {
   for (;;) {
-    const std::span<const std::uint8_t> bytes = reader_.From(header_pos_, 2);
+    const std::span<const std::uint8_t> bytes = reader_.From(pos_, 2);
     if (bytes.size() < 2) return std::nullopt;
     const std::size_t at = FindHeaderMarker(bytes, 0);
     if (at == kNoMatch) {
-      header_pos_ += bytes.size() & ~std::size_t{1};  // every whole pair was looked at
+      pos_ += bytes.size() & ~std::size_t{1};  // every whole pair was looked at
       continue;
     }
-    const std::uint64_t pos = header_pos_ + at;
+    const std::uint64_t pos = pos_ + at;
     FoundImage image;
     switch (Examine(pos, image)) {
       case Verdict::kRecorded:
-        header_pos_ = pos + image.length;
+        pos_ = pos + image.length;
         return image;
       case Verdict::kRejected:
-        header_pos_ = pos + kInfoHeaderSize;  // a rejected candidate is skipped whole
+        pos_ = pos + kInfoHeaderSize;  // a rejected candidate is skipped whole
         break;
       case Verdict::kEndOfSearch:
         return std::nullopt;
@@ -80,64 +80,37 @@ std::optional<FoundImage> ImageSearch::NextStandard() {
 
 std::optional<FoundImage> ImageSearch::NextEveryImage() {
   for (;;) {
-    const std::uint64_t base = std::min(header_pos_, signature_pos_);
-    // Four bytes at least, so that a header size crossing the window's end
-    // moves the search on to the next window.
-    const std::span<const std::uint8_t> bytes = reader_.From(base, 4);
-    if (bytes.empty()) return std::nullopt;
-    const std::uint64_t end = base + bytes.size();
-
-    if (!pending_marker_ && header_pos_ < end) {
-      const std::size_t at = FindHeaderSize(bytes, static_cast<std::size_t>(header_pos_ - base));
-      if (at != kNoMatch) {
-        pending_marker_ = base + at;
-      } else {
-        // None in the rest of this window: not looked for again while the
-        // signatures in it are, only the last three bytes with the next.
-        header_pos_ = std::max(header_pos_, end >= reader_.Size() ? end : end - 3);
-      }
-    }
-    // Signatures before the next header candidate come first.
-    const std::uint64_t limit = pending_marker_.value_or(end);
-    if (signature_pos_ < limit) {
-      const std::size_t at = FindSignatureStart(bytes.first(static_cast<std::size_t>(limit - base)),
-                                                static_cast<std::size_t>(signature_pos_ - base));
-      if (at != kNoMatch) {
-        const std::uint64_t pos = base + at;
-        signature_pos_ = pos + 1;
-        if (std::optional<FoundImage> image = TrySignature(pos)) {
-          JumpTo(pos + image->length);
-          return image;
-        }
-        continue;
-      }
-      // A pair crossing the window's end is looked at with the next window.
-      signature_pos_ = pending_marker_ || end >= reader_.Size() ? limit : std::max(signature_pos_, limit - 1);
-    }
-
-    if (pending_marker_) {
-      const std::uint64_t pos = *pending_marker_;
-      pending_marker_.reset();
-      if (std::optional<DibLayout> layout = ProbeBitmap(reader_, pos, image_end_)) {
-        FoundImage image;
-        image.kind = ImageKind::kDib;
-        image.offset = pos;
-        image.length = static_cast<std::uint64_t>(layout->extent);
-        image.dib = *layout;
-        JumpTo(pos + image.length);
-        return image;
-      }
-      // A header may begin inside a rejected candidate: a chance size in
-      // front of a real header, or the size field of a bitmap file header.
-      header_pos_ = pos + 1;
+    const std::span<const std::uint8_t> bytes = reader_.From(pos_, kCandidateBytes);
+    if (bytes.size() < kCandidateBytes) return std::nullopt;  // nothing left that an image would fit in
+    const std::size_t at = FindCandidate(bytes, 0);
+    if (at == kNoMatch) {
+      // Every position with kCandidateBytes in this window was looked at;
+      // the next window holds the rest whole.
+      pos_ += bytes.size() - kCandidateBytes + 1;
       continue;
     }
-
-    // Nothing in this window: every size with its three bytes after it, and
-    // every byte, was looked at.
-    if (header_pos_ < end) header_pos_ = end >= reader_.Size() ? end : std::max(header_pos_, end - 3);
-    if (end >= reader_.Size()) return std::nullopt;
+    const std::uint64_t pos = pos_ + at;
+    std::optional<FoundImage> image = IsSignatureStart(bytes[at]) ? TrySignature(pos) : TryHeader(pos);
+    if (image) {
+      JumpTo(pos + image->length);
+      return image;
+    }
+    // A rejected candidate hides nothing: a header may begin inside it (a
+    // chance size in front of a real header, or the size field of a bitmap
+    // file header), and so may a signature.
+    pos_ = pos + 1;
   }
+}
+
+std::optional<FoundImage> ImageSearch::TryHeader(std::uint64_t pos) {
+  const std::optional<DibLayout> layout = ProbeBitmap(reader_, pos, image_end_);
+  if (!layout) return std::nullopt;
+  FoundImage image;
+  image.kind = ImageKind::kDib;
+  image.offset = pos;
+  image.length = static_cast<std::uint64_t>(layout->extent);
+  image.dib = *layout;
+  return image;
 }
 
 std::optional<FoundImage> ImageSearch::TrySignature(std::uint64_t pos) {
@@ -165,10 +138,8 @@ std::optional<FoundImage> ImageSearch::TrySignature(std::uint64_t pos) {
 }
 
 void ImageSearch::JumpTo(std::uint64_t pos) {
-  signature_pos_ = pos;
-  header_pos_ = pos;
+  pos_ = pos;
   image_end_ = pos;
-  pending_marker_.reset();
 }
 
 }  // namespace gd

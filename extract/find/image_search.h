@@ -63,13 +63,12 @@ class ImageSearch {
   enum class Verdict { kRecorded, kRejected, kEndOfSearch };
   Verdict Examine(std::uint64_t pos, FoundImage& image);
   std::optional<FoundImage> TrySignature(std::uint64_t pos);
+  std::optional<FoundImage> TryHeader(std::uint64_t pos);
   void JumpTo(std::uint64_t pos);
 
   WindowReader& reader_;
   const SearchRules rules_;
-  std::uint64_t header_pos_ = 0;     // where the header search goes on (even under the standard rules)
-  std::uint64_t signature_pos_ = 0;  // where the signature search goes on
-  std::optional<std::uint64_t> pending_marker_;
+  std::uint64_t pos_ = 0;  // where the search goes on (an even offset under the standard rules)
   std::uint64_t image_end_ = 0;  // where the image found last ends
   bool done_ = false;
 };

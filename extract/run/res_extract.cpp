@@ -140,7 +140,9 @@ void TResExtract::ExtractFromFile(const std::string& path) {
   const std::uint64_t size = file->Size();
   // Between windows of a large file: how far the run is, and (in a folder
   // walk) Cancel. A cancelled file keeps the images already written.
-  WindowReader reader(*file, options_.read, [this, size](std::uint64_t position) {
+  WindowReader::Options read = options_.read;
+  if (read.read_ahead == nullptr) read.read_ahead = &read_ahead_;
+  WindowReader reader(*file, read, [this, size](std::uint64_t position) {
     if (options_.file_progress != nullptr && size > kFileProgressThreshold) options_.file_progress->ShowFileProgress(position, size);
     return !(poll_between_windows_ && progress_.IsCancelled());
   });

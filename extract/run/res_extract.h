@@ -13,6 +13,7 @@
 #include "extract/find/image_search.h"
 #include "extract/run/run_options.h"
 #include "extract/run/ui_sinks.h"
+#include "extract/source/read_ahead.h"
 #include "extract/write/write_queue.h"
 #include "platform/byte_source.h"
 #include "platform/file_system.h"
@@ -88,6 +89,8 @@ class TResExtract {
   // Output files are written behind the search; a source's files are all
   // written, and counted, before the next source is started.
   WriteQueue writes_{fs_, std::size_t{16} << 20};
+  // Reads the next window of a large source while one is searched.
+  ReadAhead read_ahead_;
   const WriteQueue::Collector collect_written_ = [this](const WrittenImage& image) { Written(image); };
   // The pictures written in this run, for SetUnique.
   std::set<Sha256Digest> written_pictures_;

@@ -12,32 +12,112 @@ WindowReader::WindowReader(ByteSource& source, Options options, WindowHook hook)
       window_size_(std::max(options.window_size, 2 * kLargestPeek)),
       hook_(std::move(hook)),
       size_(source.Size()),
-      memory_(source.InMemory()) {}
+      memory_(source.InMemory()),
+      read_ahead_(options.read_ahead) {}
+
+WindowReader::~WindowReader() { DropReadAhead(); }
 
 std::span<const std::uint8_t> WindowReader::From(std::uint64_t pos, std::size_t want) {
   if (stopped_ || pos >= size_) return {};
   want = static_cast<std::size_t>(std::min<std::uint64_t>({want, kLargestPeek, size_ - pos}));
   if (memory_) return memory_->subspan(static_cast<std::size_t>(pos));
-  if (!Holds(pos, want) && !MoveTo(pos)) return {};
+  if (!Holds(pos, want) && !MoveTo(pos, want)) return {};
   const auto at = static_cast<std::size_t>(pos - base_);
   return std::span<const std::uint8_t>(bytes_).subspan(at, length_ - at);
 }
 
-bool WindowReader::MoveTo(std::uint64_t pos) {
+bool WindowReader::MoveTo(std::uint64_t pos, std::size_t want) {
   if (has_window_ && hook_ && !hook_(pos)) {
     stopped_ = true;
     return false;
   }
-  if (bytes_.size() < window_size_) WithOutOfMemory([this] { bytes_.resize(window_size_); });
-  const auto length = static_cast<std::size_t>(std::min<std::uint64_t>(window_size_, size_ - pos));
-  // Until the read has succeeded the window holds nothing, so a failure
-  // leaves no stale bytes behind.
+  // Until a read has succeeded the window holds nothing, so a failure leaves
+  // no stale bytes behind.
   has_window_ = false;
-  if (source_.ReadAt(pos, std::span(bytes_).first(length)) != length) throw ReadError();
-  base_ = pos;
-  length_ = length;
+  if (!TakeReadAhead(pos, want)) {
+    const auto length = static_cast<std::size_t>(std::min<std::uint64_t>(window_size_, size_ - pos));
+    // No more than the file needs: most files are smaller than a window.
+    if (bytes_.size() < length) WithOutOfMemory([&] { bytes_.resize(length); });
+    if (source_.ReadAt(pos, std::span(bytes_).first(length)) != length) throw ReadError();
+    base_ = pos;
+    length_ = length;
+  }
   has_window_ = true;
+  QueueReadAhead();
   return true;
+}
+
+bool WindowReader::TakeReadAhead(std::uint64_t pos, std::size_t want) {
+  while (!ahead_.empty()) {
+    std::unique_ptr<Window> window = std::move(ahead_.front());
+    ahead_.pop_front();
+    const bool wanted = pos >= window->base && pos - window->base + want <= window->length;
+    const bool passed = !wanted && window->base + window->length <= pos;
+    std::size_t got = 0;
+    try {
+      got = read_ahead_->Wait(window->read);
+    } catch (...) {
+      spare_.push_back(std::move(window));
+      if (!passed) DropReadAhead();
+      if (wanted) throw;  // as it would have failed read here
+      if (!passed) return false;
+      continue;
+    }
+    if (wanted && got != window->length) {
+      spare_.push_back(std::move(window));
+      DropReadAhead();
+      throw ReadError();
+    }
+    if (wanted) {
+      std::swap(bytes_, window->bytes);
+      base_ = window->base;
+      length_ = window->length;
+    }
+    spare_.push_back(std::move(window));
+    if (wanted) return true;
+    if (!passed) {
+      // The search went back before the windows ahead: they start afresh
+      // from where it is.
+      DropReadAhead();
+      return false;
+    }
+  }
+  return false;
+}
+
+void WindowReader::QueueReadAhead() {
+  if (read_ahead_ == nullptr) return;
+  while (ahead_.size() < kWindowsAhead) {
+    const std::uint64_t base = ahead_.empty() ? base_ : ahead_.back()->base;
+    const std::size_t length = ahead_.empty() ? length_ : ahead_.back()->length;
+    const std::uint64_t end = base + length;
+    if (end >= size_) return;
+    std::unique_ptr<Window> window;
+    if (spare_.empty()) {
+      window = WithOutOfMemory([] { return std::make_unique<Window>(); });
+    } else {
+      window = std::move(spare_.back());
+      spare_.pop_back();
+    }
+    // The last kLargestPeek bytes again, so that whatever the search looks at
+    // from there on lies whole in the next window.
+    window->base = end - std::min<std::uint64_t>(length / 2, kLargestPeek);
+    window->length = static_cast<std::size_t>(std::min<std::uint64_t>(window_size_, size_ - window->base));
+    if (window->bytes.size() < window->length) WithOutOfMemory([&] { window->bytes.resize(window->length); });
+    read_ahead_->Start(window->read, source_, window->base, std::span(window->bytes).first(window->length));
+    ahead_.push_back(std::move(window));
+  }
+}
+
+void WindowReader::DropReadAhead() noexcept {
+  for (std::unique_ptr<Window>& window : ahead_) {
+    try {
+      read_ahead_->Wait(window->read);  // it writes into the window's bytes
+    } catch (...) {
+      // A window nobody will look at.
+    }
+  }
+  ahead_.clear();
 }
 
 std::size_t WindowReader::ReadAt(std::uint64_t offset, std::span<std::uint8_t> out) {

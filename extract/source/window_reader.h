@@ -5,19 +5,24 @@
 // a signature) and that crosses a window's end is read again at the start of
 // the next one.
 //
-// Reading is synchronous. A reader thread filling the next window while one is
-// searched was measured (bench/read_bench) and lost to this: copying from the
-// page cache is the cost, searching a window that is still in the cache adds
-// little, and the kernel's own read-ahead already overlaps disk reads.
+// Given a ReadAhead, the reader keeps the next few windows being read on
+// that thread while this one is searched, each starting a little before the
+// end of the one before, so that a search moving on from near the end of a
+// window finds the next one read. Where the search jumps further (past a
+// large image), the windows it passes over are dropped. Without one, every
+// window is read when it is needed.
 
 #include <cstddef>
 #include <cstdint>
+#include <deque>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <span>
 #include <vector>
 
 #include "base/record_fields.h"
+#include "extract/source/read_ahead.h"
 #include "platform/byte_source.h"
 
 namespace gd {
@@ -25,19 +30,26 @@ namespace gd {
 // The most bytes a search needs to see whole at one position.
 inline constexpr std::size_t kLargestPeek = 64;
 // Small enough that a window is searched while the copy is still in the
-// processor's cache.
-inline constexpr std::size_t kDefaultWindowSize = std::size_t{256} << 10;
+// processor's cache, large enough that handing windows between two threads
+// costs little beside copying them.
+inline constexpr std::size_t kDefaultWindowSize = std::size_t{1} << 20;
+// How many windows a reader with a ReadAhead keeps in flight.
+inline constexpr std::size_t kWindowsAhead = 3;
 
 class WindowReader final : public ByteSource {
  public:
   struct Options {
     std::size_t window_size = kDefaultWindowSize;  // at least 2 × kLargestPeek
+    ReadAhead* read_ahead = nullptr;  // reads the source from a second thread
   };
   // Called before every window after the first with the position the search
   // has reached; returning false stops the reading: From then gives nothing.
   using WindowHook = std::function<bool(std::uint64_t position)>;
 
   WindowReader(ByteSource& source, Options options, WindowHook hook = {});
+  ~WindowReader() override;
+  WindowReader(const WindowReader&) = delete;
+  WindowReader& operator=(const WindowReader&) = delete;
 
   // The bytes from pos to the end of a window that holds pos and at least
   // min(want, Size() - pos) bytes after it (want at most kLargestPeek).
@@ -55,17 +67,32 @@ class WindowReader final : public ByteSource {
   bool Holds(std::uint64_t pos, std::size_t want) const {
     return has_window_ && pos >= base_ && pos - base_ + want <= length_;
   }
-  bool MoveTo(std::uint64_t pos);
+  struct Window {
+    std::vector<std::uint8_t> bytes;
+    std::uint64_t base = 0;
+    std::size_t length = 0;
+    ReadAhead::Read read;
+  };
+
+  bool MoveTo(std::uint64_t pos, std::size_t want);
+  // Makes the window read ahead that holds [pos, pos + want) the one in
+  // hand, dropping those before it; false when none does.
+  bool TakeReadAhead(std::uint64_t pos, std::size_t want);
+  void QueueReadAhead();
+  void DropReadAhead() noexcept;
 
   ByteSource& source_;
   const std::size_t window_size_;
   const WindowHook hook_;
   const std::uint64_t size_;
   const std::optional<std::span<const std::uint8_t>> memory_;
+  ReadAhead* const read_ahead_;
   std::vector<std::uint8_t> bytes_;
   std::uint64_t base_ = 0;
   std::size_t length_ = 0;
   bool has_window_ = false;
+  std::deque<std::unique_ptr<Window>> ahead_;  // being read, in file order
+  std::vector<std::unique_ptr<Window>> spare_;
   bool stopped_ = false;
 };
 

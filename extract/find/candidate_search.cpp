@@ -1,0 +1,158 @@
+#include "extract/find/candidate_search.h"
+
+#include "extract/dib/dib_versions.h"
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+// AVX2 is chosen at run time where the processor has it. Not in the Windows
+// build: there the compiler does not keep 32-byte values on the stack
+// aligned.
+#if defined(__SSE2__) && defined(__x86_64__) && defined(__GNUC__) && !defined(_WIN32)
+#define GD_CANDIDATES_AVX2 1
+#include <immintrin.h>
+#endif
+
+namespace gd {
+
+bool IsCandidate(const std::uint8_t* p) {
+  const std::uint8_t b = p[0];
+  if (IsSignatureStart(b)) {
+    return (b == 0x89 && p[1] == 'P') || (b == 'G' && p[1] == 'I') || (b == 0xFF && p[1] == 0xD8);
+  }
+  if (!IsBitmapHeaderSize(b) || (p[1] | p[2] | p[3]) != 0) return false;
+  const std::uint8_t* planes = p + PlanesOffset(b);
+  return planes[0] == 1 && planes[1] == 0;
+}
+
+#if defined(__SSE2__)
+namespace {
+
+// One block of positions at a time, 16 with SSE2 and 32 with AVX2, each
+// written out in its own instructions: the two must find the same, which
+// the tests hold them to against IsCandidate.
+
+inline __m128i At(const std::uint8_t* p) { return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p)); }
+inline __m128i Is(__m128i v, int byte) { return _mm_cmpeq_epi8(v, _mm_set1_epi8(static_cast<char>(byte))); }
+
+// Bit i set when position p + i is a candidate; reads p[0, 16 + 13).
+inline unsigned BlockMask(const std::uint8_t* p) {
+  const __m128i a = At(p);
+  const __m128i next = At(p + 1);
+  // Pairs, not single bytes: 0x89 alone is among the commonest bytes of
+  // x86 code, and checking every one of them would cost more than the search.
+  const __m128i signature = _mm_or_si128(_mm_or_si128(_mm_and_si128(Is(a, 0x89), Is(next, 'P')),
+                                                      _mm_and_si128(Is(a, 'G'), Is(next, 'I'))),
+                                         _mm_and_si128(Is(a, 0xFF), Is(next, 0xD8)));
+  const __m128i zero = _mm_setzero_si128();
+  const __m128i high_zero = _mm_cmpeq_epi8(_mm_or_si128(_mm_or_si128(next, At(p + 2)), At(p + 3)), zero);
+  const auto found = static_cast<unsigned>(_mm_movemask_epi8(signature));
+  if (_mm_movemask_epi8(high_zero) == 0) return found;
+  // The header sizes: every multiple of 4 from 12 to 64, and 42, 46, 108
+  // and 124 (IsBitmapHeaderSize).
+  const __m128i from12 = _mm_sub_epi8(a, _mm_set1_epi8(12));
+  const __m128i in_range = _mm_cmpeq_epi8(_mm_min_epu8(from12, _mm_set1_epi8(52)), from12);
+  const __m128i fourth = _mm_cmpeq_epi8(_mm_and_si128(a, _mm_set1_epi8(3)), zero);
+  __m128i size = _mm_and_si128(in_range, fourth);
+  size = _mm_or_si128(size, _mm_or_si128(Is(a, 42), Is(a, 46)));
+  size = _mm_or_si128(size, _mm_or_si128(Is(a, 108), Is(a, 124)));
+  const __m128i header = _mm_and_si128(size, high_zero);
+  if (_mm_movemask_epi8(header) == 0) return found;
+  const __m128i os2 = Is(a, 12);
+  const __m128i planes12 = _mm_and_si128(Is(At(p + PlanesOffset(12)), 1), _mm_cmpeq_epi8(At(p + PlanesOffset(12) + 1), zero));
+  const __m128i planes = _mm_and_si128(Is(At(p + PlanesOffset(40)), 1), _mm_cmpeq_epi8(At(p + PlanesOffset(40) + 1), zero));
+  const __m128i planes_one = _mm_or_si128(_mm_and_si128(os2, planes12), _mm_andnot_si128(os2, planes));
+  return found | static_cast<unsigned>(_mm_movemask_epi8(_mm_and_si128(header, planes_one)));
+}
+
+}  // namespace
+#endif
+
+#if defined(GD_CANDIDATES_AVX2)
+namespace {
+
+[[gnu::target("avx2")]] inline __m256i At32(const std::uint8_t* p) {
+  return _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p));
+}
+[[gnu::target("avx2")]] inline __m256i Is32(__m256i v, int byte) {
+  return _mm256_cmpeq_epi8(v, _mm256_set1_epi8(static_cast<char>(byte)));
+}
+
+// BlockMask for 32 positions; reads p[0, 32 + 13).
+[[gnu::target("avx2")]] inline unsigned BlockMask32(const std::uint8_t* p) {
+  const __m256i a = At32(p);
+  const __m256i next = At32(p + 1);
+  const __m256i signature = _mm256_or_si256(_mm256_or_si256(_mm256_and_si256(Is32(a, 0x89), Is32(next, 'P')),
+                                                            _mm256_and_si256(Is32(a, 'G'), Is32(next, 'I'))),
+                                            _mm256_and_si256(Is32(a, 0xFF), Is32(next, 0xD8)));
+  const __m256i zero = _mm256_setzero_si256();
+  const __m256i high_zero =
+      _mm256_cmpeq_epi8(_mm256_or_si256(_mm256_or_si256(next, At32(p + 2)), At32(p + 3)), zero);
+  const auto found = static_cast<unsigned>(_mm256_movemask_epi8(signature));
+  if (_mm256_movemask_epi8(high_zero) == 0) return found;
+  const __m256i from12 = _mm256_sub_epi8(a, _mm256_set1_epi8(12));
+  const __m256i in_range = _mm256_cmpeq_epi8(_mm256_min_epu8(from12, _mm256_set1_epi8(52)), from12);
+  const __m256i fourth = _mm256_cmpeq_epi8(_mm256_and_si256(a, _mm256_set1_epi8(3)), zero);
+  __m256i size = _mm256_and_si256(in_range, fourth);
+  size = _mm256_or_si256(size, _mm256_or_si256(Is32(a, 42), Is32(a, 46)));
+  size = _mm256_or_si256(size, _mm256_or_si256(Is32(a, 108), Is32(a, 124)));
+  const __m256i header = _mm256_and_si256(size, high_zero);
+  if (_mm256_movemask_epi8(header) == 0) return found;
+  const __m256i os2 = Is32(a, 12);
+  const __m256i planes12 =
+      _mm256_and_si256(Is32(At32(p + PlanesOffset(12)), 1), _mm256_cmpeq_epi8(At32(p + PlanesOffset(12) + 1), zero));
+  const __m256i planes =
+      _mm256_and_si256(Is32(At32(p + PlanesOffset(40)), 1), _mm256_cmpeq_epi8(At32(p + PlanesOffset(40) + 1), zero));
+  const __m256i planes_one = _mm256_or_si256(_mm256_and_si256(os2, planes12), _mm256_andnot_si256(os2, planes));
+  return found | static_cast<unsigned>(_mm256_movemask_epi8(_mm256_and_si256(header, planes_one)));
+}
+
+// The first candidate among whole blocks of 32 from pos, or where those
+// blocks end.
+[[gnu::target("avx2")]] std::size_t FindInBlocksOf32(const std::uint8_t* data, std::size_t pos, std::size_t end,
+                                                     bool& found) {
+  for (; pos < end && end - pos >= 32; pos += 32) {
+    if (const unsigned m = BlockMask32(data + pos); m != 0) {
+      found = true;
+      return pos + static_cast<std::size_t>(__builtin_ctz(m));
+    }
+  }
+  return pos;
+}
+
+bool HasAvx2() {
+  static const bool has = __builtin_cpu_supports("avx2");
+  return has;
+}
+
+}  // namespace
+#endif
+
+std::size_t FindCandidate(std::span<const std::uint8_t> bytes, std::size_t pos, VectorWidth width) {
+  if (bytes.size() < kCandidateBytes) return kNoMatch;
+  const std::uint8_t* data = bytes.data();
+  const std::size_t end = bytes.size() - kCandidateBytes + 1;  // past the last position looked at
+  static_assert(PlanesOffset(40) + 2 <= kCandidateBytes);
+  // A block reads 13 bytes past its last position, which lie in bytes while
+  // that position has kCandidateBytes.
+#if defined(GD_CANDIDATES_AVX2)
+  if (width == VectorWidth::kBest && HasAvx2()) {
+    bool found = false;
+    pos = FindInBlocksOf32(data, pos, end, found);
+    if (found) return pos;
+  }
+#else
+  static_cast<void>(width);
+#endif
+#if defined(__SSE2__)
+  for (; pos < end && end - pos >= 16; pos += 16) {
+    if (const unsigned m = BlockMask(data + pos); m != 0) return pos + static_cast<std::size_t>(__builtin_ctz(m));
+  }
+#endif
+  for (; pos < end; ++pos) {
+    if (IsCandidate(data + pos)) return pos;
+  }
+  return kNoMatch;
+}
+
+}  // namespace gd

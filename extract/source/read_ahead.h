@@ -1,0 +1,64 @@
+#pragma once
+// One thread that reads a source's next windows while the search looks at the
+// one in hand. Under the every-image rules searching a window costs about as
+// much as copying it from the page cache, so the two overlap on two cores.
+//
+// Reads are done one after another in the order they were started; keeping
+// more than one queued means the thread never waits for the search to ask
+// for the next. The thread starts with the first read and lives as long as
+// the object, so a run over many small files starts none and a run over
+// large ones starts one.
+
+#include <condition_variable>
+#include <cstddef>
+#include <cstdint>
+#include <deque>
+#include <exception>
+#include <mutex>
+#include <span>
+#include <thread>
+
+#include "platform/byte_source.h"
+
+namespace gd {
+
+class ReadAhead {
+ public:
+  // One read, owned by the caller, who must Wait for it before it, its
+  // source or its buffer goes.
+  class Read {
+   private:
+    friend class ReadAhead;
+    ByteSource* source = nullptr;
+    std::uint64_t offset = 0;
+    std::span<std::uint8_t> out;
+    bool done = false;
+    std::size_t result = 0;
+    std::exception_ptr failure;
+  };
+
+  ReadAhead() = default;
+  ~ReadAhead();
+  ReadAhead(const ReadAhead&) = delete;
+  ReadAhead& operator=(const ReadAhead&) = delete;
+
+  // Queues the copy of out.size() bytes of source from offset into out. The
+  // source must allow reads from two threads at once.
+  void Start(Read& read, ByteSource& source, std::uint64_t offset, std::span<std::uint8_t> out);
+  // Waits for the read and gives what its ReadAt returned, or throws what it
+  // threw.
+  std::size_t Wait(Read& read);
+
+ private:
+  void Work();
+  static void Perform(Read& read);
+
+  std::thread worker_;
+  std::mutex mutex_;
+  std::condition_variable queued_;
+  std::condition_variable finished_;
+  std::deque<Read*> queue_;
+  bool quit_ = false;
+};
+
+}  // namespace gd

@@ -100,16 +100,20 @@ Bytes RandomFile(std::mt19937& rng) {
 
 TEST(WindowEdges, WindowsFindWhatTheWholeFileInMemoryFinds) {
   const std::size_t window_sizes[] = {128, 130, 131, 160, 254, 1000, 4096};
+  ReadAhead read_ahead;
   std::mt19937 rng(20261210);
   for (int round = 0; round < 150; ++round) {
     const Bytes file = RandomFile(rng);
     for (const MeasureRules rules : {MeasureRules::kStandard, MeasureRules::kEveryImage}) {
       const std::vector<Hit> expected = SearchInMemory(file, rules);
       for (const std::size_t window : window_sizes) {
-        PositionalSource source(file);
-        ASSERT_EQ(Search(source, {window}, rules), expected)
-            << "round " << round << ", window " << window
-            << (rules == MeasureRules::kStandard ? ", standard" : ", every image");
+        for (ReadAhead* ahead : {static_cast<ReadAhead*>(nullptr), &read_ahead}) {
+          PositionalSource source(file);
+          ASSERT_EQ(Search(source, {window, ahead}, rules), expected)
+              << "round " << round << ", window " << window
+              << (rules == MeasureRules::kStandard ? ", standard" : ", every image")
+              << (ahead != nullptr ? ", read ahead" : "");
+        }
       }
     }
   }
@@ -136,13 +140,17 @@ TEST(WindowEdges, NamedCrossings) {
       {"header within 40 bytes of the end", test::Concat({icon, Bytes(2, 0), cut})},
       {"PNG at an odd offset across edges, then a header", test::Concat({at(121, png), Bytes(1, 0), icon})},
   };
+  ReadAhead read_ahead;
   for (const Case& c : cases) {
     for (const MeasureRules rules : {MeasureRules::kStandard, MeasureRules::kEveryImage}) {
       const std::vector<Hit> expected = SearchInMemory(c.file, rules);
       EXPECT_FALSE(expected.empty()) << c.what;
       for (const std::size_t window : {128u, 130u, 200u}) {
-        PositionalSource source(c.file);
-        EXPECT_EQ(Search(source, {window}, rules), expected) << c.what << ", window " << window;
+        for (ReadAhead* ahead : {static_cast<ReadAhead*>(nullptr), &read_ahead}) {
+          PositionalSource source(c.file);
+          EXPECT_EQ(Search(source, {window, ahead}, rules), expected)
+              << c.what << ", window " << window << (ahead != nullptr ? ", read ahead" : "");
+        }
       }
     }
   }

@@ -207,17 +207,19 @@ void TResExtract::WriteImage(ByteSource& source, const std::string& path, const 
   // by its bytes otherwise (an embedded PNG or GIF, a bitmap without pixels).
   if (options_.unique && pixels && !written_pictures_.insert(PictureDigest(*pixels)).second) return;
 
+  if (encode_png) {
+    if (options_.png_encoder == nullptr) throw std::logic_error("PNG output needs an encoder");
+    writes_.Submit({std::move(written), {}, std::move(pixels), options_.png_encoder}, collect_written_);
+    return;
+  }
   if (image.kind != ImageKind::kDib) {
     bytes = ReadRange(source, image.offset, image.length);
-  } else if (encode_png) {
-    if (options_.png_encoder == nullptr) throw std::logic_error("PNG output needs an encoder");
-    bytes = options_.png_encoder->Encode(*pixels);
   } else {
     bytes = BuildBitmapFile(ReadRange(source, image.offset, BitmapSourceLength(image.dib)), image.dib);
   }
   if (options_.unique && !pixels && !written_pictures_.insert(Sha256(bytes)).second) return;
 
-  writes_.Submit({std::move(written), std::move(bytes)}, collect_written_);
+  writes_.Submit({std::move(written), std::move(bytes), std::nullopt, nullptr}, collect_written_);
 }
 
 void TResExtract::TellingWrittenBefore(const std::function<void()>& run) {

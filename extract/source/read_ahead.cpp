@@ -1,5 +1,7 @@
 #include "extract/source/read_ahead.h"
 
+#include <algorithm>
+#include <new>
 #include <system_error>
 #include <utility>
 
@@ -48,10 +50,45 @@ void ReadAhead::Start(Read& read, ByteSource& source, std::uint64_t offset, std:
 
 std::size_t ReadAhead::Wait(Read& read) {
   std::unique_lock lock(mutex_);
-  finished_.wait(lock, [&read] { return read.done; });
+  // Rather than wait, the caller reads: its own read if the thread has not
+  // begun it, else the one queued furthest ahead. Both cores copy then,
+  // while the search alone would leave one idle.
+  while (!read.done) {
+    Read* own = nullptr;
+    if (const auto queued = std::find(queue_.begin(), queue_.end(), &read); queued != queue_.end()) {
+      own = *queued;
+      queue_.erase(queued);
+    } else if (!queue_.empty()) {
+      own = queue_.back();
+      queue_.pop_back();
+    } else {
+      finished_.wait(lock);
+      continue;
+    }
+    lock.unlock();
+    Perform(*own);
+    lock.lock();
+    own->done = true;
+  }
   read.source = nullptr;
   if (read.failure) std::rethrow_exception(std::exchange(read.failure, nullptr));
   return read.result;
+}
+
+std::vector<std::uint8_t> ReadAhead::TakeBuffer() {
+  if (buffers_.empty()) return {};
+  std::vector<std::uint8_t> buffer = std::move(buffers_.back());
+  buffers_.pop_back();
+  return buffer;
+}
+
+void ReadAhead::GiveBack(std::vector<std::uint8_t> buffer) {
+  if (buffer.capacity() == 0) return;
+  try {
+    buffers_.push_back(std::move(buffer));
+  } catch (const std::bad_alloc&) {
+    // Kept or not, the run goes on.
+  }
 }
 
 void ReadAhead::Work() {

@@ -3,11 +3,13 @@
 // one in hand. Under the every-image rules searching a window costs about as
 // much as copying it from the page cache, so the two overlap on two cores.
 //
-// Reads are done one after another in the order they were started; keeping
-// more than one queued means the thread never waits for the search to ask
-// for the next. The thread starts with the first read and lives as long as
+// The thread does the reads in the order they were started; keeping more
+// than one queued means it never waits for the search to ask for the next,
+// and a caller waiting for one does a queued one itself meanwhile. The thread starts with the first read and lives as long as
 // the object, so a run over many small files starts none and a run over
 // large ones starts one.
+//
+// Its caller is one reader at a time, on one thread.
 
 #include <condition_variable>
 #include <cstddef>
@@ -17,6 +19,7 @@
 #include <mutex>
 #include <span>
 #include <thread>
+#include <vector>
 
 #include "platform/byte_source.h"
 
@@ -49,6 +52,11 @@ class ReadAhead {
   // threw.
   std::size_t Wait(Read& read);
 
+  // Window buffers outlive the reader that used them, so that a run over
+  // many files does not allocate and clear a window for each.
+  std::vector<std::uint8_t> TakeBuffer();
+  void GiveBack(std::vector<std::uint8_t> buffer);
+
  private:
   void Work();
   static void Perform(Read& read);
@@ -59,6 +67,7 @@ class ReadAhead {
   std::condition_variable finished_;
   std::deque<Read*> queue_;
   bool quit_ = false;
+  std::vector<std::vector<std::uint8_t>> buffers_;  // used on the caller's thread only
 };
 
 }  // namespace gd

@@ -13,9 +13,16 @@ WindowReader::WindowReader(ByteSource& source, Options options, WindowHook hook)
       hook_(std::move(hook)),
       size_(source.Size()),
       memory_(source.InMemory()),
-      read_ahead_(options.read_ahead) {}
+      read_ahead_(options.read_ahead) {
+  if (read_ahead_ != nullptr) bytes_ = read_ahead_->TakeBuffer();
+}
 
-WindowReader::~WindowReader() { DropReadAhead(); }
+WindowReader::~WindowReader() {
+  DropReadAhead();
+  if (read_ahead_ == nullptr) return;
+  read_ahead_->GiveBack(std::move(bytes_));
+  for (std::unique_ptr<Window>& window : spare_) read_ahead_->GiveBack(std::move(window->bytes));
+}
 
 std::span<const std::uint8_t> WindowReader::From(std::uint64_t pos, std::size_t want) {
   if (stopped_ || pos >= size_) return {};
@@ -87,6 +94,8 @@ bool WindowReader::TakeReadAhead(std::uint64_t pos, std::size_t want) {
 
 void WindowReader::QueueReadAhead() {
   if (read_ahead_ == nullptr) return;
+  // Every window there will be, so that putting one back never allocates.
+  if (spare_.capacity() < kWindowsAhead) WithOutOfMemory([this] { spare_.reserve(kWindowsAhead); });
   while (ahead_.size() < kWindowsAhead) {
     const std::uint64_t base = ahead_.empty() ? base_ : ahead_.back()->base;
     const std::size_t length = ahead_.empty() ? length_ : ahead_.back()->length;
@@ -95,6 +104,7 @@ void WindowReader::QueueReadAhead() {
     std::unique_ptr<Window> window;
     if (spare_.empty()) {
       window = WithOutOfMemory([] { return std::make_unique<Window>(); });
+      window->bytes = read_ahead_->TakeBuffer();
     } else {
       window = std::move(spare_.back());
       spare_.pop_back();
@@ -116,6 +126,7 @@ void WindowReader::DropReadAhead() noexcept {
     } catch (...) {
       // A window nobody will look at.
     }
+    spare_.push_back(std::move(window));  // room was made for every window
   }
   ahead_.clear();
 }

@@ -22,8 +22,9 @@ void WriteQueue::Submit(Item item, const Collector& collect) {
   changed_.wait(lock, [this] { return failure_ || pending_.empty() || pending_bytes_ < max_pending_; });
   Collect(lock, collect);
   ThrowFailure(lock);
-  pending_bytes_ += item.bytes.size();
-  pending_.push_back(std::move(item));
+  const std::size_t weight = item.bytes.size() + (item.pixels ? item.pixels->rgba.size() : 0);
+  pending_bytes_ += weight;
+  pending_.push_back({std::move(item), weight});
   changed_.notify_all();
 }
 
@@ -67,24 +68,28 @@ void WriteQueue::Work() {
     changed_.wait(lock, [this] { return quit_ || (!pending_.empty() && !failure_); });
     if (quit_) return;
     busy_ = true;
-    Item& item = pending_.front();
+    Item& item = pending_.front().item;
     lock.unlock();
     std::exception_ptr failure;
     bool created = false;
     try {
+      if (item.pixels) {
+        item.bytes = item.png_encoder->Encode(*item.pixels);
+        item.pixels.reset();
+      }
       created = fs_.CreateNewFile(item.image.file, item.bytes);
     } catch (...) {
       failure = std::current_exception();
     }
     lock.lock();
     busy_ = false;
-    pending_bytes_ -= item.bytes.size();
+    pending_bytes_ -= pending_.front().weight;
     if (failure) {
       failure_ = failure;
     } else {
       // A name taken meanwhile (another run, the user) is not this run's
       // image: it is neither counted nor logged.
-      if (created) written_.push_back(std::move(pending_.front()));
+      if (created) written_.push_back(std::move(item));
       pending_.pop_front();
     }
     changed_.notify_all();

@@ -1,13 +1,13 @@
 #pragma once
 // Writes output files on a thread of its own, in the order they are queued,
-// while the run goes on searching. Creating a file costs the file system more
+// while the run goes on searching (and encodes those that are PNG). Creating a file costs the file system more
 // than searching a megabyte, so a run that finds many images would otherwise
 // spend much of its time waiting for file creation.
 //
 // Everything the run reports (the count, the progress, the log) happens on
 // the run's own thread, when it collects the files that have been written.
 // A file whose name is found taken when it is written is dropped, uncounted.
-// The first write that fails stops the queue: the files queued after it are
+// The first write (or encoding) that fails stops the queue: the files queued after it are
 // not written, and the failure is thrown to the run when it next queues or
 // collects.
 
@@ -18,11 +18,14 @@
 #include <exception>
 #include <functional>
 #include <mutex>
+#include <optional>
 #include <thread>
 #include <vector>
 
 #include "extract/write/written_image.h"
 #include "platform/file_system.h"
+#include "platform/png_encoder.h"
+#include "platform/rgba_image.h"
 
 namespace gd {
 
@@ -31,6 +34,11 @@ class WriteQueue {
   struct Item {
     WrittenImage image;  // file names the output; bytes is set when collected
     std::vector<std::uint8_t> bytes;
+    // A picture to be written as PNG: encoded by png_encoder on the queue's
+    // thread into bytes, so that encoding one image overlaps searching for
+    // the next.
+    std::optional<RgbaImage> pixels;
+    PngEncoder* png_encoder = nullptr;
   };
   using Collector = std::function<void(const WrittenImage& image)>;
 
@@ -62,7 +70,11 @@ class WriteQueue {
   std::thread worker_;
   std::mutex mutex_;
   std::condition_variable changed_;
-  std::deque<Item> pending_;  // front: being written
+  struct Pending {
+    Item item;
+    std::size_t weight = 0;  // its bytes or pixels, as counted in pending_bytes_
+  };
+  std::deque<Pending> pending_;  // front: being written
   std::deque<Item> written_;
   std::size_t pending_bytes_ = 0;
   bool busy_ = false;  // the worker is writing pending_.front()

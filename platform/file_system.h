@@ -8,7 +8,9 @@
 #include <memory>
 #include <span>
 #include <string>
+#include <vector>
 
+#include "base/errors.h"
 #include "base/path_util.h"
 #include "platform/byte_source.h"
 
@@ -64,6 +66,16 @@ class FileSystem {
     if (NameTaken(path)) return false;
     WriteNewFile(path, bytes);
     return true;
+  }
+  // CreateNewFile with length bytes of source from offset, which must lie in
+  // it. The source may be read on another thread meanwhile; where the system
+  // can, the bytes go from file to file without passing through this
+  // process. Throws ReadError when the source cannot give them.
+  virtual bool CreateNewFileFrom(const std::string& path, ByteSource& source, std::uint64_t offset,
+                                 std::uint64_t length) {
+    std::vector<std::uint8_t> bytes = WithOutOfMemory([&] { return std::vector<std::uint8_t>(static_cast<std::size_t>(length)); });
+    if (source.ReadAt(offset, bytes) != bytes.size()) throw ReadError();
+    return CreateNewFile(path, bytes);
   }
   // Replaces whatever bears the name (a link itself, never its target) with
   // the whole file in one step. Throws OutputWriteError, leaving nothing

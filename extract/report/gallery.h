@@ -40,6 +40,7 @@ ShownSize CardSize(std::int64_t width, std::int64_t height);
 class Gallery : public ImageLog {
  public:
   void ImageWritten(const WrittenImage& image) override;
+  bool ReadsBytes() const override { return false; }  // the page links to the files
 
   // The page in UTF-8. Images link to their files by name, so the page
   // belongs in the folder they were written to.

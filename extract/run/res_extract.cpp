@@ -156,7 +156,7 @@ void TResExtract::ExtractFromFile(const std::string& path) {
         if ((options_.exclude_flags & kNoCurRes) && IsCursorShape(h)) continue;
         if ((options_.exclude_flags & kNoIcoRes) && IsIconShape(h)) continue;
       }
-      WriteImage(reader, path, *image, index);
+      WriteImage(*file, reader, path, *image, index);
     }
   } catch (...) {
     // The images queued before the failure are written and counted.
@@ -166,7 +166,7 @@ void TResExtract::ExtractFromFile(const std::string& path) {
   writes_.Finish(collect_written_);
 }
 
-void TResExtract::WriteImage(ByteSource& source, const std::string& path, const FoundImage& image,
+void TResExtract::WriteImage(ByteSource& file, ByteSource& source, const std::string& path, const FoundImage& image,
                              std::size_t index) {
   WrittenImage written{path, image.offset, image.kind, 0, 0, 0, {}, {}};
   std::vector<std::uint8_t> bytes;
@@ -209,7 +209,15 @@ void TResExtract::WriteImage(ByteSource& source, const std::string& path, const 
 
   if (encode_png) {
     if (options_.png_encoder == nullptr) throw std::logic_error("PNG output needs an encoder");
-    writes_.Submit({std::move(written), {}, std::move(pixels), options_.png_encoder}, collect_written_);
+    writes_.Submit(WriteQueue::Item::AsPng(std::move(written), std::move(*pixels), *options_.png_encoder),
+                   collect_written_);
+    return;
+  }
+  // Embedded files go from source to output as they are, unless their bytes
+  // are wanted here: to know a picture written before, or for the log.
+  if (image.kind != ImageKind::kDib && !options_.unique &&
+      (options_.image_log == nullptr || !options_.image_log->ReadsBytes())) {
+    writes_.Submit(WriteQueue::Item::CopyOf(std::move(written), file, image.offset, image.length), collect_written_);
     return;
   }
   if (image.kind != ImageKind::kDib) {
@@ -219,7 +227,7 @@ void TResExtract::WriteImage(ByteSource& source, const std::string& path, const 
   }
   if (options_.unique && !pixels && !written_pictures_.insert(Sha256(bytes)).second) return;
 
-  writes_.Submit({std::move(written), std::move(bytes), std::nullopt, nullptr}, collect_written_);
+  writes_.Submit(WriteQueue::Item::OfBytes(std::move(written), std::move(bytes)), collect_written_);
 }
 
 void TResExtract::TellingWrittenBefore(const std::function<void()>& run) {

@@ -69,7 +69,10 @@ class TResExtract {
 
  private:
   bool BeginRun();
-  void WriteImage(ByteSource& source, const std::string& path, const FoundImage& image, std::size_t index);
+  // source reads file through the search's windows; file itself may be
+  // read from the write queue's thread.
+  void WriteImage(ByteSource& file, ByteSource& source, const std::string& path, const FoundImage& image,
+                  std::size_t index);
   // Runs a run's body; a file that cannot be written is told with the
   // number of images written before it.
   void TellingWrittenBefore(const std::function<void()>& run);

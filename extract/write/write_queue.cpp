@@ -4,6 +4,31 @@
 
 namespace gd {
 
+WriteQueue::Item WriteQueue::Item::OfBytes(WrittenImage image, std::vector<std::uint8_t> bytes) {
+  Item item;
+  item.image = std::move(image);
+  item.bytes = std::move(bytes);
+  return item;
+}
+
+WriteQueue::Item WriteQueue::Item::AsPng(WrittenImage image, RgbaImage pixels, PngEncoder& encoder) {
+  Item item;
+  item.image = std::move(image);
+  item.pixels = std::move(pixels);
+  item.png_encoder = &encoder;
+  return item;
+}
+
+WriteQueue::Item WriteQueue::Item::CopyOf(WrittenImage image, ByteSource& source, std::uint64_t offset,
+                                          std::uint64_t length) {
+  Item item;
+  item.image = std::move(image);
+  item.copy_from = &source;
+  item.offset = offset;
+  item.length = length;
+  return item;
+}
+
 WriteQueue::WriteQueue(FileSystem& fs, std::size_t max_pending) : fs_(fs), max_pending_(max_pending) {}
 
 WriteQueue::~WriteQueue() {
@@ -22,6 +47,7 @@ void WriteQueue::Submit(Item item, const Collector& collect) {
   changed_.wait(lock, [this] { return failure_ || pending_.empty() || pending_bytes_ < max_pending_; });
   Collect(lock, collect);
   ThrowFailure(lock);
+  // A copy holds no memory of its own until it is written.
   const std::size_t weight = item.bytes.size() + (item.pixels ? item.pixels->rgba.size() : 0);
   pending_bytes_ += weight;
   pending_.push_back({std::move(item), weight});
@@ -77,7 +103,9 @@ void WriteQueue::Work() {
         item.bytes = item.png_encoder->Encode(*item.pixels);
         item.pixels.reset();
       }
-      created = fs_.CreateNewFile(item.image.file, item.bytes);
+      created = item.copy_from != nullptr
+                    ? fs_.CreateNewFileFrom(item.image.file, *item.copy_from, item.offset, item.length)
+                    : fs_.CreateNewFile(item.image.file, item.bytes);
     } catch (...) {
       failure = std::current_exception();
     }

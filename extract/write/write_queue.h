@@ -39,6 +39,17 @@ class WriteQueue {
     // the next.
     std::optional<RgbaImage> pixels;
     PngEncoder* png_encoder = nullptr;
+    // Bytes of a source written as they are: copied from it on the queue's
+    // thread (file to file where the system can), so that a large embedded
+    // image never passes through memory. The source must allow reads from
+    // two threads and outlive the Finish after this Submit.
+    ByteSource* copy_from = nullptr;
+    std::uint64_t offset = 0;
+    std::uint64_t length = 0;
+
+    static Item OfBytes(WrittenImage image, std::vector<std::uint8_t> bytes);
+    static Item AsPng(WrittenImage image, RgbaImage pixels, PngEncoder& encoder);
+    static Item CopyOf(WrittenImage image, ByteSource& source, std::uint64_t offset, std::uint64_t length);
   };
   using Collector = std::function<void(const WrittenImage& image)>;
 

@@ -19,7 +19,9 @@ struct WrittenImage {
   std::int64_t height;
   int bits;              // bits per pixel as written
   std::string file;      // the output file's full path
-  std::span<const std::uint8_t> bytes;  // the output file's bytes, valid during the call
+  // The output file's bytes, valid during the call; empty for a file copied
+  // from its source when no log reads them (ImageLog::ReadsBytes).
+  std::span<const std::uint8_t> bytes;
 };
 
 }  // namespace gd

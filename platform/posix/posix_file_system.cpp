@@ -68,6 +68,7 @@ class PosixSourceFile final : public ByteSource {
  public:
   PosixSourceFile(int fd, std::uint64_t size) : fd_(fd), size_(size) {}
   std::uint64_t Size() const override { return size_; }
+  int fd() const { return fd_.get(); }
 
   // Reads by position: the search moves through windows while images are
   // read wherever they lie.
@@ -138,6 +139,14 @@ class PosixFileSystem final : public FileSystem {
 
   bool CreateNewFile(const std::string& path, std::span<const std::uint8_t> bytes) override {
     return posix::CreateNewFile(path, bytes);
+  }
+  bool CreateNewFileFrom(const std::string& path, ByteSource& source, std::uint64_t offset,
+                         std::uint64_t length) override {
+    const auto* file = dynamic_cast<const PosixSourceFile*>(&source);
+    if (file == nullptr || offset > file->Size() || length > file->Size() - offset) {
+      return FileSystem::CreateNewFileFrom(path, source, offset, length);
+    }
+    return posix::CreateNewFile(path, posix::CopyOf(file->fd(), offset, length));
   }
   void ReplaceFile(const std::string& path, std::span<const std::uint8_t> bytes) override {
     posix::ReplaceFile(path, bytes);

@@ -3,6 +3,7 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/sendfile.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -14,6 +15,7 @@
 #include <ctime>
 #include <optional>
 
+#include "base/errors.h"
 #include "base/write_failure.h"
 #include "platform/posix/unique_fd.h"
 
@@ -84,13 +86,13 @@ std::atomic<bool> unnamed_files_work{true};
 std::atomic<NamingWay> naming{NamingWay::kRenameNoReplace};  // of a named temporary
 
 // nullopt when the file system or the system cannot do it.
-std::optional<bool> CreateUnnamed(const std::string& path, std::span<const std::uint8_t> bytes) {
+std::optional<bool> CreateUnnamed(const std::string& path, const NewFileContent& content) {
   Fd fd(::open(FolderOf(path).c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666));
   if (!fd.ok()) {
     if (errno == EOPNOTSUPP || errno == EISDIR || errno == EINVAL) unnamed_files_work = false;
     return std::nullopt;  // the named way reports a failure of the folder itself
   }
-  if (const int err = WriteAll(fd.get(), bytes)) throw Failure(path, WriteStep::kWrite, err);
+  if (const int err = content(fd.get())) throw Failure(path, WriteStep::kWrite, err);
   // Linking by descriptor needs a capability; through /proc it needs /proc.
   int linked = ::linkat(fd.get(), "", AT_FDCWD, path.c_str(), AT_EMPTY_PATH);
   if (linked != 0 && errno == ENOENT) {
@@ -112,13 +114,19 @@ std::optional<bool> CreateUnnamed(const std::string& path, std::span<const std::
   return true;
 }
 
-bool CreateExclusive(const std::string& path, std::span<const std::uint8_t> bytes) {
+bool CreateExclusive(const std::string& path, const NewFileContent& content) {
   Fd fd(::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666));
   if (!fd.ok()) {
     if (errno == EEXIST) return false;
     throw Failure(path, WriteStep::kCreate, errno);
   }
-  int err = WriteAll(fd.get(), bytes);
+  int err = 0;
+  try {
+    err = content(fd.get());
+  } catch (...) {
+    ::unlink(path.c_str());
+    throw;
+  }
   if (const int close_err = fd.Close(); err == 0) err = close_err;
   if (err != 0) {
     ::unlink(path.c_str());
@@ -145,17 +153,17 @@ std::optional<bool> GiveName(const std::string& temp, const std::string& path, N
   throw Failure(path, WriteStep::kCreate, errno);
 }
 
-bool CreateNamed(const std::string& path, std::span<const std::uint8_t> bytes) {
+bool CreateNamed(const std::string& path, const NewFileContent& content) {
   std::string temp_path;
   Fd fd(OpenTemporary(path, temp_path));
   try {
-    if (const int err = WriteAll(fd.get(), bytes)) throw Failure(path, WriteStep::kWrite, err);
+    if (const int err = content(fd.get())) throw Failure(path, WriteStep::kWrite, err);
     std::optional<bool> named;
     while (!named) {
       const NamingWay how = naming;
       if (how == NamingWay::kExclusiveCreate) {
         ::unlink(temp_path.c_str());
-        return CreateExclusive(path, bytes);
+        return CreateExclusive(path, content);
       }
       named = GiveName(temp_path, path, how);
       if (!named) naming = how == NamingWay::kRenameNoReplace ? NamingWay::kLink : NamingWay::kExclusiveCreate;
@@ -182,11 +190,55 @@ void StartNamingFrom(NamingWay way) {
   naming = way == NamingWay::kUnnamedFile ? NamingWay::kRenameNoReplace : way;
 }
 
-bool CreateNewFile(const std::string& path, std::span<const std::uint8_t> bytes) {
+bool CreateNewFile(const std::string& path, const NewFileContent& content) {
   if (unnamed_files_work) {
-    if (const std::optional<bool> created = CreateUnnamed(path, bytes)) return *created;
+    if (const std::optional<bool> created = CreateUnnamed(path, content)) return *created;
   }
-  return CreateNamed(path, bytes);
+  return CreateNamed(path, content);
+}
+
+bool CreateNewFile(const std::string& path, std::span<const std::uint8_t> bytes) {
+  return CreateNewFile(path, [bytes](int fd) { return WriteAll(fd, bytes); });
+}
+
+NewFileContent CopyOf(int source_fd, std::uint64_t offset, std::uint64_t length) {
+  return [=](int fd) {
+    // In the kernel where it can: from one file to another, or by splicing
+    // across file systems; through a buffer where neither works.
+    auto in = static_cast<off_t>(offset);
+    std::uint64_t left = length;
+    bool by_range = true;
+    bool by_splice = true;
+    while (left > 0) {
+      const std::size_t chunk = static_cast<std::size_t>(std::min<std::uint64_t>(left, 1u << 30));
+      ssize_t n = -1;
+      if (by_range) {
+        n = ::copy_file_range(source_fd, &in, fd, nullptr, chunk, 0);
+        if (n < 0 && (errno == EXDEV || errno == EINVAL || errno == ENOSYS || errno == EOPNOTSUPP || errno == EBADF)) {
+          by_range = false;
+          continue;
+        }
+      } else if (by_splice) {
+        n = ::sendfile(fd, source_fd, &in, chunk);
+        if (n < 0 && (errno == EINVAL || errno == ENOSYS || errno == EOPNOTSUPP)) {
+          by_splice = false;
+          continue;
+        }
+      } else {
+        std::uint8_t buffer[1 << 16];
+        n = ::pread(source_fd, buffer, std::min(chunk, sizeof buffer), in);
+        if (n > 0) {
+          if (const int err = WriteAll(fd, std::span(buffer, static_cast<std::size_t>(n)))) return err;
+          in += n;
+        }
+      }
+      if (n < 0 && errno == EINTR) continue;
+      if (n < 0) return errno;
+      if (n == 0) throw ReadError();  // the source shrank
+      left -= static_cast<std::uint64_t>(n);
+    }
+    return 0;
+  };
 }
 
 void ReplaceFile(const std::string& path, std::span<const std::uint8_t> bytes) {

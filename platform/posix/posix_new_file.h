@@ -3,13 +3,22 @@
 // systems: the parts of the file services that put output in place.
 
 #include <cstdint>
+#include <functional>
 #include <span>
 #include <string>
 #include <string_view>
 
 namespace gd::posix {
 
+// Writes a new file's bytes to fd: 0, or the errno of what failed. Throws
+// ReadError when its source cannot give them.
+using NewFileContent = std::function<int(int fd)>;
+
+bool CreateNewFile(const std::string& path, const NewFileContent& content);
 bool CreateNewFile(const std::string& path, std::span<const std::uint8_t> bytes);
+// The content that is length bytes of the file open as source_fd from
+// offset, read by position (so other threads may read it meanwhile).
+NewFileContent CopyOf(int source_fd, std::uint64_t offset, std::uint64_t length);
 void ReplaceFile(const std::string& path, std::span<const std::uint8_t> bytes);
 bool NameTaken(const std::string& path);
 void RemoveLeftovers(const std::string& folder);

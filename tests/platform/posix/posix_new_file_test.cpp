@@ -15,6 +15,7 @@
 #include <filesystem>
 #include <functional>
 
+#include "base/errors.h"
 #include "base/write_failure.h"
 #include "platform/file_system.h"
 #include "tests/support/temp_dir.h"
@@ -127,13 +128,64 @@ TEST_P(NewFiles, AFullFileSystemIsToldByNameAndLeavesNothing) {
   const SmallFileSystem small(save_);
   if (!small.mounted()) GTEST_SKIP() << "cannot mount a small file system here";
   const std::string name = save_ + "a-dll-0.bmp";
-  try {
-    fs_->CreateNewFile(name, Bytes(200000, 1));
-    ADD_FAILURE() << "no error";
-  } catch (const OutputWriteError& e) {
-    EXPECT_EQ(e.reason(), WriteFailureReason::kDiskFull) << e.what();
-    EXPECT_EQ(e.file(), name);
+  const std::unique_ptr<ByteSource> source = fs_->OpenFile(tmp_.Write("big.dll", Bytes(300000, 7)));
+  ASSERT_NE(source, nullptr);
+  const std::function<void()> writes[] = {
+      [&] { fs_->CreateNewFile(name, Bytes(200000, 1)); },
+      [&] { fs_->CreateNewFileFrom(name, *source, 1000, 200000); },
+  };
+  for (const auto& write : writes) {
+    try {
+      write();
+      ADD_FAILURE() << "no error";
+    } catch (const OutputWriteError& e) {
+      EXPECT_EQ(e.reason(), WriteFailureReason::kDiskFull) << e.what();
+      EXPECT_EQ(e.file(), name);
+    }
+    EXPECT_EQ(Entries(save_), std::vector<std::string>{});
   }
+}
+
+// Pattern bytes, so that a copy from the wrong place shows.
+Bytes Pattern(std::size_t size) {
+  Bytes bytes(size);
+  for (std::size_t i = 0; i < size; ++i) bytes[i] = static_cast<std::uint8_t>(i * 7 + i / 251);
+  return bytes;
+}
+
+TEST_P(NewFiles, ACopyFromASourceIsExactlyItsRangeOnAnyFileSystem) {
+  const Bytes bytes = Pattern(300000);
+  const std::unique_ptr<ByteSource> source = fs_->OpenFile(tmp_.Write("big.dll", bytes));
+  ASSERT_NE(source, nullptr);
+  const auto expect_copy = [&](const std::string& folder) {
+    const std::string name = folder + "big-dll-0.jpg";
+    ASSERT_TRUE(fs_->CreateNewFileFrom(name, *source, 12345, 200001));
+    EXPECT_EQ(test::ReadAll(name), Bytes(bytes.begin() + 12345, bytes.begin() + 12345 + 200001));
+    EXPECT_FALSE(fs_->CreateNewFileFrom(name, *source, 0, 10));  // taken now
+    EXPECT_EQ(Entries(folder), std::vector<std::string>{"big-dll-0.jpg"});
+  };
+  expect_copy(save_);
+  // Another file system: the copy cannot be made inside one.
+  const std::string other = tmp_.MakeFolder("other");
+  const struct OtherFileSystem {
+    explicit OtherFileSystem(const std::string& at) : at(at) {
+      mounted = ::geteuid() == 0 && ::mount("tmpfs", at.c_str(), "tmpfs", 0, "size=1m") == 0;
+    }
+    ~OtherFileSystem() {
+      if (mounted) ::umount2(at.c_str(), MNT_DETACH);
+    }
+    std::string at;
+    bool mounted;
+  } mount(other);
+  if (mount.mounted) expect_copy(other);
+}
+
+TEST_P(NewFiles, ACopyFromASourceThatShrankIsAReadErrorAndLeavesNothing) {
+  const std::string path = tmp_.Write("big.dll", Pattern(100000));
+  const std::unique_ptr<ByteSource> source = fs_->OpenFile(path);
+  ASSERT_NE(source, nullptr);
+  ASSERT_EQ(::truncate(path.c_str(), 5000), 0);
+  EXPECT_THROW(fs_->CreateNewFileFrom(save_ + "big-dll-0.jpg", *source, 1000, 50000), ReadError);
   EXPECT_EQ(Entries(save_), std::vector<std::string>{});
 }
 

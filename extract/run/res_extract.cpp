@@ -95,7 +95,8 @@ int TResExtract::ExtractFromSources(const std::vector<std::string>& sources) {
       if (fs_.FolderExists(sources[i])) {
         ScanFolder(AddBackslash(sources[i]));
       } else {
-        ExtractFromFile(sources[i]);
+        const bool file_next = i + 1 < sources.size() && !fs_.FolderExists(sources[i + 1]);
+        ExtractFromFile(sources[i], file_next ? sources[i + 1] : std::string());
       }
     }
   });
@@ -110,8 +111,13 @@ void TResExtract::ScanFolder(const std::string& folder) {
   const std::unique_ptr<FolderListing> listing = fs_.ListFolder(folder);
   if (!listing) return;
   const FlagScope polling(poll_between_windows_, true);
+  // One entry ahead, so that the next file can be read while one is searched.
   DirEntry entry;
-  while (listing->Next(entry)) {
+  DirEntry next;
+  bool has_next = listing->Next(next);
+  while (has_next) {
+    entry = std::move(next);
+    has_next = listing->Next(next);
     if (progress_.IsCancelled()) break;  // the file in hand was finished first
     if (entry.name == "." || entry.name == "..") continue;
     switch (entry.kind) {
@@ -119,7 +125,8 @@ void TResExtract::ScanFolder(const std::string& folder) {
         ScanFolder(folder + entry.name + kPathSeparator);
         break;
       case EntryKind::kFile:
-        ExtractFromFile(folder + entry.name);
+        ExtractFromFile(folder + entry.name,
+                        has_next && next.kind == EntryKind::kFile ? folder + next.name : std::string());
         break;
       case EntryKind::kLinkedFolder:  // following links could walk for ever
       case EntryKind::kOther:
@@ -128,24 +135,49 @@ void TResExtract::ScanFolder(const std::string& folder) {
   }
 }
 
-void TResExtract::ExtractFromFile(const std::string& path) {
+bool TResExtract::SkipsByName(const std::string& path) const {
   const std::string ext = ExtensionOf(path);
-  if (IsBitmapFileExtension(ext)) return;
-  if ((options_.exclude_flags & kNoIcoFile) && StartsWithNoCase(ext, "ICO")) return;
-  if ((options_.exclude_flags & kNoCurFile) && StartsWithNoCase(ext, "CUR")) return;
+  if (IsBitmapFileExtension(ext)) return true;
+  if ((options_.exclude_flags & kNoIcoFile) && StartsWithNoCase(ext, "ICO")) return true;
+  return (options_.exclude_flags & kNoCurFile) && StartsWithNoCase(ext, "CUR");
+}
 
-  status_.ShowStatus(path);
-  const std::unique_ptr<ByteSource> file = fs_.OpenFile(path);
-  if (!file) return;  // cannot be opened: passed over without a word
-  const std::uint64_t size = file->Size();
+std::unique_ptr<TResExtract::OpenSource> TResExtract::Open(const std::string& path) {
+  auto source = std::make_unique<OpenSource>();
+  source->path = path;
+  source->file = fs_.OpenFile(path);
+  if (!source->file) return nullptr;
+  const std::uint64_t size = source->file->Size();
   // Between windows of a large file: how far the run is, and (in a folder
   // walk) Cancel. A cancelled file keeps the images already written.
   WindowReader::Options read = options_.read;
   if (read.read_ahead == nullptr) read.read_ahead = &read_ahead_;
-  WindowReader reader(*file, read, [this, size](std::uint64_t position) {
+  source->reader = std::make_unique<WindowReader>(*source->file, read, [this, size](std::uint64_t position) {
     if (options_.file_progress != nullptr && size > kFileProgressThreshold) options_.file_progress->ShowFileProgress(position, size);
     return !(poll_between_windows_ && progress_.IsCancelled());
   });
+  return source;
+}
+
+void TResExtract::PrepareNext(const std::string& path) {
+  if (SkipsByName(path)) return;
+  next_ = Open(path);
+  if (next_) next_->reader->StartReading();
+}
+
+void TResExtract::ExtractFromFile(const std::string& path) { ExtractFromFile(path, std::string()); }
+
+void TResExtract::ExtractFromFile(const std::string& path, const std::string& then) {
+  std::unique_ptr<OpenSource> prepared = std::move(next_);
+  if (prepared && prepared->path != path) prepared.reset();
+  if (!then.empty()) PrepareNext(then);
+  if (SkipsByName(path)) return;
+
+  status_.ShowStatus(path);
+  const std::unique_ptr<OpenSource> source = prepared ? std::move(prepared) : Open(path);
+  if (!source) return;  // cannot be opened: passed over without a word
+  ByteSource* const file = source->file.get();
+  WindowReader& reader = *source->reader;
   ImageSearch search(reader, RulesFor(options_.all_images));
   try {
     for (std::size_t index = 0; options_.all_images || index < kMaxImagesPerFile; ++index) {
@@ -231,6 +263,12 @@ void TResExtract::WriteImage(ByteSource& file, ByteSource& source, const std::st
 }
 
 void TResExtract::TellingWrittenBefore(const std::function<void()>& run) {
+  // A file opened early is not held open after the run (where it could not
+  // be deleted meanwhile).
+  struct DropNext {
+    std::unique_ptr<OpenSource>& next;
+    ~DropNext() { next.reset(); }
+  } drop_next{next_};
   try {
     run();
   } catch (const OutputWriteError& e) {

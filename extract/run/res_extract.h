@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <set>
 #include <span>
 #include <string>
@@ -68,7 +69,24 @@ class TResExtract {
   void SaveImage(std::span<const std::uint8_t> data, std::size_t offset, const std::string& file_name);
 
  private:
+  // A file opened for the search, its reader's first window perhaps being
+  // read already.
+  struct OpenSource {
+    std::string path;
+    std::unique_ptr<ByteSource> file;
+    std::unique_ptr<WindowReader> reader;
+  };
+
   bool BeginRun();
+  // Whether the run passes the file over for its extension.
+  bool SkipsByName(const std::string& path) const;
+  // nullptr when the file cannot be opened.
+  std::unique_ptr<OpenSource> Open(const std::string& path);
+  // Opens the file searched after the one in hand and has its first window
+  // read meanwhile.
+  void PrepareNext(const std::string& path);
+  // ExtractFromFile, preparing then (unless empty) as the file after it.
+  void ExtractFromFile(const std::string& path, const std::string& then);
   // source reads file through the search's windows; file itself may be
   // read from the write queue's thread.
   void WriteImage(ByteSource& file, ByteSource& source, const std::string& path, const FoundImage& image,
@@ -94,6 +112,7 @@ class TResExtract {
   WriteQueue writes_{fs_, std::size_t{16} << 20};
   // Reads the next window of a large source while one is searched.
   ReadAhead read_ahead_;
+  std::unique_ptr<OpenSource> next_;  // the file searched next, opened early
   const WriteQueue::Collector collect_written_ = [this](const WrittenImage& image) { Written(image); };
   // The pictures written in this run, for SetUnique.
   std::set<Sha256Digest> written_pictures_;

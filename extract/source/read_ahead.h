@@ -9,7 +9,8 @@
 // the object, so a run over many small files starts none and a run over
 // large ones starts one.
 //
-// Its caller is one reader at a time, on one thread.
+// Its callers (the reader of the source being searched, and perhaps the
+// reader of the one searched next) are all on one thread.
 
 #include <condition_variable>
 #include <cstddef>

@@ -50,7 +50,7 @@ bool WindowReader::MoveTo(std::uint64_t pos, std::size_t want) {
     length_ = length;
   }
   has_window_ = true;
-  QueueReadAhead();
+  QueueReadAhead(kWindowsAhead);
   return true;
 }
 
@@ -92,11 +92,17 @@ bool WindowReader::TakeReadAhead(std::uint64_t pos, std::size_t want) {
   return false;
 }
 
-void WindowReader::QueueReadAhead() {
+void WindowReader::StartReading() {
+  if (!has_window_ && ahead_.empty() && !memory_) QueueReadAhead(1);
+}
+
+void WindowReader::QueueReadAhead(std::size_t windows) {
   if (read_ahead_ == nullptr) return;
   // Every window there will be, so that putting one back never allocates.
   if (spare_.capacity() < kWindowsAhead) WithOutOfMemory([this] { spare_.reserve(kWindowsAhead); });
-  while (ahead_.size() < kWindowsAhead) {
+  // Before the first window, base_ and length_ are 0: the first one read
+  // ahead starts at 0.
+  while (ahead_.size() < windows) {
     const std::uint64_t base = ahead_.empty() ? base_ : ahead_.back()->base;
     const std::size_t length = ahead_.empty() ? length_ : ahead_.back()->length;
     const std::uint64_t end = base + length;

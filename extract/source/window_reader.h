@@ -56,6 +56,9 @@ class WindowReader final : public ByteSource {
   // Empty at the end of the source, or once the hook has stopped the reading.
   std::span<const std::uint8_t> From(std::uint64_t pos, std::size_t want = 1);
   bool Stopped() const { return stopped_; }
+  // Has the first window read ahead, for a source that is searched next
+  // while the one before is still being searched. Only with a ReadAhead.
+  void StartReading();
 
   std::uint64_t Size() const override { return size_; }
   // From the window in hand when it holds the bytes, otherwise from the
@@ -78,7 +81,7 @@ class WindowReader final : public ByteSource {
   // Makes the window read ahead that holds [pos, pos + want) the one in
   // hand, dropping those before it; false when none does.
   bool TakeReadAhead(std::uint64_t pos, std::size_t want);
-  void QueueReadAhead();
+  void QueueReadAhead(std::size_t windows);
   void DropReadAhead() noexcept;
 
   ByteSource& source_;

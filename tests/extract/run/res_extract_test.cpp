@@ -6,6 +6,7 @@
 
 #include <filesystem>
 #include <functional>
+#include <optional>
 
 #include "base/errors.h"
 #include "extract/run/messages.h"
@@ -198,6 +199,40 @@ TEST_F(Runs, CancelStopsBeforeTheNextEntryAtEveryLevel) {
   const int written = engine_.ExtractFromFolder(tmp_ / "src");
   EXPECT_EQ(written, 2);  // the file in hand was finished, nothing after it
   EXPECT_EQ(host_.statuses.size(), 1u);
+}
+
+// Open descriptors of this process, where the system tells them.
+std::optional<std::size_t> OpenFiles() {
+#if defined(__linux__)
+  std::size_t n = 0;
+  for ([[maybe_unused]] const auto& e : std::filesystem::directory_iterator("/proc/self/fd")) ++n;
+  return n;
+#else
+  return std::nullopt;
+#endif
+}
+
+TEST_F(Runs, FilesOpenedAheadAreSearchedInTurnAndNotHeldAfterTheRun) {
+  // Each file is opened while the one before it is searched.
+  const std::string a = tmp_.Write("src/a.ico", IconAndCursor());
+  tmp_.Write("src/b.bmp", IconAndCursor());  // passed over by name
+  const std::string c = tmp_.Write("src/c.dll", IconAndCursor());
+  const std::string d = tmp_.Write("src/d.ico", IconAndCursor());
+  const std::optional<std::size_t> before = OpenFiles();
+  EXPECT_EQ(engine_.ExtractFromSources({a, tmp_ / "src/b.bmp", c, c, d}), 6);
+  EXPECT_EQ(host_.statuses, (std::vector<std::string>{a, c, c, d}));
+  EXPECT_EQ(OpenFiles(), before);
+
+  // Cancelled after the first file, with the second opened already.
+  host_.on_poll = [&] {
+    if (host_.counts.size() == 2 && host_.cancel_at_poll == 0) host_.cancel_at_poll = host_.polls;
+  };
+  host_.counts.clear();
+  host_.statuses.clear();
+  engine_.SetSaveDir(tmp_.MakeFolder("save2"));
+  EXPECT_EQ(engine_.ExtractFromSources({c, d, a}), 2);
+  EXPECT_EQ(host_.statuses, (std::vector<std::string>{c}));
+  EXPECT_EQ(OpenFiles(), before);
 }
 
 // Twenty icon images, 3000 bytes apart: many windows long when windows are

@@ -27,9 +27,10 @@ bool IsCandidate(const std::uint8_t* p);
 // a header: no header size is one of a signature's first bytes.
 constexpr bool IsSignatureStart(std::uint8_t first) { return first == 0x89 || first == 'G' || first == 0xFF; }
 
-// The vector instructions the search may use: the best the processor has,
-// or (so that tests try each way on any machine) the baseline only.
-enum class VectorWidth { kBest, kBaseline };
+// The widest vector instructions the search may use: the best the processor
+// has, at most 32 bytes (AVX2), or the baseline's 16; so that tests try each
+// way the machine they run on allows.
+enum class VectorWidth { kBest, kAtMost32, kBaseline };
 
 // The first q >= pos with q + kCandidateBytes <= data.size() that
 // IsCandidate; kNoMatch when there is none.

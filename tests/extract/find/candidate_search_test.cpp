@@ -29,7 +29,7 @@ TEST(FindCandidate, HeaderSizesAreThoseOfTheHeaderRules) {
     d[PlanesOffset(b) + 1] = 0;
     const bool expected = IsBitmapHeaderSize(static_cast<std::uint32_t>(b));
     EXPECT_EQ(IsCandidate(d.data()), expected) << b;
-    for (const VectorWidth width : {VectorWidth::kBest, VectorWidth::kBaseline}) {
+    for (const VectorWidth width : {VectorWidth::kBest, VectorWidth::kAtMost32, VectorWidth::kBaseline}) {
       d[PlanesOffset(b)] = 1;
       EXPECT_EQ(FindCandidate(d, 0, width) == 0, expected) << b;
       d[PlanesOffset(b)] = 2;
@@ -73,6 +73,7 @@ TEST(FindCandidate, FindsWhatLookingAtEveryOffsetFinds) {
     for (std::size_t pos = 0; pos <= data.size(); pos += 1 + rng() % 61) {
       const std::size_t expected = EveryOffset(data, pos);
       ASSERT_EQ(FindCandidate(data, pos), expected) << "round " << round << ", from " << pos;
+      ASSERT_EQ(FindCandidate(data, pos, VectorWidth::kAtMost32), expected) << "round " << round << ", from " << pos;
       ASSERT_EQ(FindCandidate(data, pos, VectorWidth::kBaseline), expected) << "round " << round << ", from " << pos;
     }
   }

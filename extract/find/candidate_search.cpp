@@ -11,7 +11,7 @@
 // in the Windows build: there the compiler does not keep 32- and 64-byte
 // values on the stack aligned.
 #if defined(__SSE2__) && defined(__x86_64__) && defined(__GNUC__) && !defined(_WIN32)
-#define GD_CANDIDATES_AVX2 1
+#define GD_WIDE_VECTORS 1
 #include <immintrin.h>
 #endif
 
@@ -30,9 +30,9 @@ bool IsCandidate(const std::uint8_t* p) {
 #if defined(__SSE2__)
 namespace {
 
-// One block of positions at a time, 16 with SSE2 and 32 with AVX2, each
-// written out in its own instructions: the two must find the same, which
-// the tests hold them to against IsCandidate.
+// One block of positions at a time, 16 with SSE2, 32 with AVX2 and 64 with
+// AVX-512, each written out in its own instructions: all must find the same,
+// which the tests hold them to against IsCandidate.
 
 inline __m128i At(const std::uint8_t* p) { return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p)); }
 inline __m128i Is(__m128i v, int byte) { return _mm_cmpeq_epi8(v, _mm_set1_epi8(static_cast<char>(byte))); }
@@ -61,8 +61,10 @@ inline unsigned BlockMask(const std::uint8_t* p) {
   const __m128i header = _mm_and_si128(size, high_zero);
   if (_mm_movemask_epi8(header) == 0) return found;
   const __m128i os2 = Is(a, 12);
-  const __m128i planes12 = _mm_and_si128(Is(At(p + PlanesOffset(12)), 1), _mm_cmpeq_epi8(At(p + PlanesOffset(12) + 1), zero));
-  const __m128i planes = _mm_and_si128(Is(At(p + PlanesOffset(40)), 1), _mm_cmpeq_epi8(At(p + PlanesOffset(40) + 1), zero));
+  const __m128i planes12 =
+      _mm_and_si128(Is(At(p + PlanesOffset(12)), 1), _mm_cmpeq_epi8(At(p + PlanesOffset(12) + 1), zero));
+  const __m128i planes =
+      _mm_and_si128(Is(At(p + PlanesOffset(40)), 1), _mm_cmpeq_epi8(At(p + PlanesOffset(40) + 1), zero));
   const __m128i planes_one = _mm_or_si128(_mm_and_si128(os2, planes12), _mm_andnot_si128(os2, planes));
   return found | static_cast<unsigned>(_mm_movemask_epi8(_mm_and_si128(header, planes_one)));
 }
@@ -70,7 +72,7 @@ inline unsigned BlockMask(const std::uint8_t* p) {
 }  // namespace
 #endif
 
-#if defined(GD_CANDIDATES_AVX2)
+#if defined(GD_WIDE_VECTORS)
 namespace {
 
 [[gnu::target("avx2")]] inline __m256i At32(const std::uint8_t* p) {
@@ -185,8 +187,9 @@ template <const std::array<std::uint8_t, 16>& kTable>
   return signature | (header & ((os2 & planes12) | (~os2 & planes)));
 }
 
-[[gnu::target(GD_TARGET_AVX512)]] std::size_t FindInBlocksOf64(const std::uint8_t* data, std::size_t pos, std::size_t end,
-                                                        bool& found) {
+// FindInBlocksOf32 for blocks of 64.
+[[gnu::target(GD_TARGET_AVX512)]] std::size_t FindInBlocksOf64(const std::uint8_t* data, std::size_t pos,
+                                                               std::size_t end, bool& found) {
   for (; pos < end && end - pos >= 64; pos += 64) {
     if (const std::uint64_t m = BlockMask64(data + pos); m != 0) {
       found = true;
@@ -216,7 +219,7 @@ std::size_t FindCandidate(std::span<const std::uint8_t> bytes, std::size_t pos, 
   static_assert(PlanesOffset(40) + 2 <= kCandidateBytes);
   // A block reads 13 bytes past its last position, which lie in bytes while
   // that position has kCandidateBytes.
-#if defined(GD_CANDIDATES_AVX2)
+#if defined(GD_WIDE_VECTORS)
   if (width == VectorWidth::kBest && HasAvx512()) {
     bool found = false;
     pos = FindInBlocksOf64(data, pos, end, found);

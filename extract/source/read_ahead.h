@@ -1,13 +1,14 @@
 #pragma once
 // One thread that reads a source's next windows while the search looks at the
-// one in hand. Under the every-image rules searching a window costs about as
-// much as copying it from the page cache, so the two overlap on two cores.
+// one in hand, and the first window of the source searched next. Under the
+// every-image rules searching a window costs about as much as copying it
+// from the page cache, so the two overlap on two cores.
 //
 // The thread does the reads in the order they were started; keeping more
 // than one queued means it never waits for the search to ask for the next,
-// and a caller waiting for one does a queued one itself meanwhile. The thread starts with the first read and lives as long as
-// the object, so a run over many small files starts none and a run over
-// large ones starts one.
+// and a caller waiting for one does a queued one itself meanwhile. The
+// thread starts with the first read and lives as long as the object: one
+// per run.
 //
 // Its callers (the reader of the source being searched, and perhaps the
 // reader of the one searched next) are all on one thread.

@@ -100,7 +100,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const gd::SearchRules rules = gd::RulesFor(all_images);
   gd::SpanSource whole(std::span<const std::uint8_t>(data, size));
   PositionalSource positional(std::span<const std::uint8_t>(data, size));
-  if (Search(positional, {window}, rules) != Search(whole, {}, rules)) std::abort();
+  static gd::ReadAhead read_ahead;
+  const std::vector<Hit> in_memory = Search(whole, {}, rules);
+  if (Search(positional, {window}, rules) != in_memory) std::abort();
+  if (Search(positional, {window, &read_ahead}, rules) != in_memory) std::abort();
 
   // What was written must be what the writer builds from the same bytes.
   const std::span<const std::uint8_t> bytes(data, size);

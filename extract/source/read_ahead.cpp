@@ -24,7 +24,7 @@ ReadAhead::~ReadAhead() {
   if (worker_.joinable()) worker_.join();
 }
 
-void ReadAhead::Start(Read& read, ByteSource& source, std::uint64_t offset, std::span<std::uint8_t> out) {
+void ReadAhead::Start(Read& read, ByteSource& source, std::uint64_t offset, std::span<std::uint8_t> out, When when) {
   read.source = &source;
   read.offset = offset;
   read.out = out;
@@ -43,7 +43,7 @@ void ReadAhead::Start(Read& read, ByteSource& source, std::uint64_t offset, std:
   }
   {
     const std::lock_guard lock(mutex_);
-    queue_.push_back(&read);
+    (when == When::kSoon ? soon_ : later_).push_back(&read);
   }
   queued_.notify_one();
 }
@@ -54,14 +54,8 @@ std::size_t ReadAhead::Wait(Read& read) {
   // begun it, else the one queued furthest ahead. Both cores copy then,
   // while the search alone would leave one idle.
   while (!read.done) {
-    Read* own = nullptr;
-    if (const auto queued = std::find(queue_.begin(), queue_.end(), &read); queued != queue_.end()) {
-      own = *queued;
-      queue_.erase(queued);
-    } else if (!queue_.empty()) {
-      own = queue_.back();
-      queue_.pop_back();
-    } else {
+    Read* const own = Take(&read);
+    if (own == nullptr) {
       finished_.wait(lock);
       continue;
     }
@@ -73,6 +67,24 @@ std::size_t ReadAhead::Wait(Read& read) {
   read.source = nullptr;
   if (read.failure) std::rethrow_exception(std::exchange(read.failure, nullptr));
   return read.result;
+}
+
+ReadAhead::Read* ReadAhead::Take(Read* wanted) {
+  for (std::deque<Read*>* queue : {&soon_, &later_}) {
+    if (const auto at = std::find(queue->begin(), queue->end(), wanted); at != queue->end()) {
+      queue->erase(at);
+      return wanted;
+    }
+  }
+  // The one furthest ahead, so that the thread goes on in order.
+  for (std::deque<Read*>* queue : {&soon_, &later_}) {
+    if (!queue->empty()) {
+      Read* const read = queue->back();
+      queue->pop_back();
+      return read;
+    }
+  }
+  return nullptr;
 }
 
 std::vector<std::uint8_t> ReadAhead::TakeBuffer() {
@@ -94,10 +106,11 @@ void ReadAhead::GiveBack(std::vector<std::uint8_t> buffer) {
 void ReadAhead::Work() {
   std::unique_lock lock(mutex_);
   for (;;) {
-    queued_.wait(lock, [this] { return quit_ || !queue_.empty(); });
-    if (queue_.empty()) return;  // quitting, with every read done
-    Read& read = *queue_.front();
-    queue_.pop_front();
+    queued_.wait(lock, [this] { return quit_ || !soon_.empty() || !later_.empty(); });
+    std::deque<Read*>& queue = !soon_.empty() ? soon_ : later_;
+    if (queue.empty()) return;  // quitting, with every read done
+    Read& read = *queue.front();
+    queue.pop_front();
     lock.unlock();
     // The caller looks at the outcome only once done is set, under the lock.
     Perform(read);

@@ -48,8 +48,11 @@ class ReadAhead {
   ReadAhead& operator=(const ReadAhead&) = delete;
 
   // Queues the copy of out.size() bytes of source from offset into out. The
-  // source must allow reads from two threads at once.
-  void Start(Read& read, ByteSource& source, std::uint64_t offset, std::span<std::uint8_t> out);
+  // source must allow reads from two threads at once. A read for later (the
+  // source searched next) waits until no other is queued.
+  enum class When { kSoon, kLater };
+  void Start(Read& read, ByteSource& source, std::uint64_t offset, std::span<std::uint8_t> out,
+             When when = When::kSoon);
   // Waits for the read and gives what its ReadAt returned, or throws what it
   // threw.
   std::size_t Wait(Read& read);
@@ -62,12 +65,16 @@ class ReadAhead {
  private:
   void Work();
   static void Perform(Read& read);
+  // Takes a queued read off its queue: this one, else any; nullptr when none
+  // is queued.
+  Read* Take(Read* wanted);
 
   std::thread worker_;
   std::mutex mutex_;
   std::condition_variable queued_;
   std::condition_variable finished_;
-  std::deque<Read*> queue_;
+  std::deque<Read*> soon_;
+  std::deque<Read*> later_;
   bool quit_ = false;
   std::vector<std::vector<std::uint8_t>> buffers_;  // used on the caller's thread only
 };

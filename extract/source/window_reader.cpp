@@ -50,7 +50,7 @@ bool WindowReader::MoveTo(std::uint64_t pos, std::size_t want) {
     length_ = length;
   }
   has_window_ = true;
-  QueueReadAhead(kWindowsAhead);
+  QueueReadAhead(kWindowsAhead, ReadAhead::When::kSoon);
   return true;
 }
 
@@ -93,10 +93,11 @@ bool WindowReader::TakeReadAhead(std::uint64_t pos, std::size_t want) {
 }
 
 void WindowReader::StartReading() {
-  if (!has_window_ && ahead_.empty() && !memory_) QueueReadAhead(1);
+  // After the windows of the source in hand, which its search needs first.
+  if (!has_window_ && ahead_.empty() && !memory_) QueueReadAhead(1, ReadAhead::When::kLater);
 }
 
-void WindowReader::QueueReadAhead(std::size_t windows) {
+void WindowReader::QueueReadAhead(std::size_t windows, ReadAhead::When when) {
   if (read_ahead_ == nullptr) return;
   // Every window there will be, so that putting one back never allocates.
   if (spare_.capacity() < kWindowsAhead) WithOutOfMemory([this] { spare_.reserve(kWindowsAhead); });
@@ -120,7 +121,7 @@ void WindowReader::QueueReadAhead(std::size_t windows) {
     window->base = end - std::min<std::uint64_t>(length / 2, kLargestPeek);
     window->length = static_cast<std::size_t>(std::min<std::uint64_t>(window_size_, size_ - window->base));
     if (window->bytes.size() < window->length) WithOutOfMemory([&] { window->bytes.resize(window->length); });
-    read_ahead_->Start(window->read, source_, window->base, std::span(window->bytes).first(window->length));
+    read_ahead_->Start(window->read, source_, window->base, std::span(window->bytes).first(window->length), when);
     ahead_.push_back(std::move(window));
   }
 }

@@ -81,7 +81,7 @@ class WindowReader final : public ByteSource {
   // Makes the window read ahead that holds [pos, pos + want) the one in
   // hand, dropping those before it; false when none does.
   bool TakeReadAhead(std::uint64_t pos, std::size_t want);
-  void QueueReadAhead(std::size_t windows);
+  void QueueReadAhead(std::size_t windows, ReadAhead::When when);
   void DropReadAhead() noexcept;
 
   ByteSource& source_;

@@ -11,6 +11,7 @@
 
 #include "platform/file_system.h"
 #include "tests/support/dib_fixtures.h"
+#include "tests/support/win_folder.h"
 #include "utf16/utf16.h"
 
 namespace gd {
@@ -91,26 +92,7 @@ class Win32CliRuns : public ::testing::Test {
     EXPECT_EQ(reference.Wait(), 0u);
     expected_ = Contents(*fs_, root_ + "ref\\");
   }
-  ~Win32CliRuns() override { Remove(root_); }
-
-  static void Remove(const std::string& folder) {
-    WIN32_FIND_DATAW fd;
-    HANDLE h = ::FindFirstFileW(Widen(folder + "*").c_str(), &fd);
-    if (h != INVALID_HANDLE_VALUE) {
-      do {
-        const std::wstring name = fd.cFileName;
-        if (name == L"." || name == L"..") continue;
-        const std::string p = folder + Narrow(name);
-        if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-          Remove(p + "\\");
-        } else {
-          ::DeleteFileW(Widen(p).c_str());
-        }
-      } while (::FindNextFileW(h, &fd));
-      ::FindClose(h);
-    }
-    ::RemoveDirectoryW(Widen(folder).c_str());
-  }
+  ~Win32CliRuns() override { test::RemoveFolderTree(root_); }
 
   std::unique_ptr<FileSystem> fs_ = MakeNativeFileSystem();
   std::string root_;

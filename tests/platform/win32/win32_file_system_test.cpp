@@ -11,6 +11,7 @@
 #include "extract/run/res_extract.h"
 #include "platform/file_system.h"
 #include "tests/support/dib_fixtures.h"
+#include "tests/support/win_folder.h"
 #include "utf16/utf16.h"
 
 namespace gd {
@@ -26,10 +27,7 @@ class ScratchFolder {
     path_ = Narrow(cwd) + "\\glimmerdig-fs-" + std::to_string(::GetCurrentProcessId()) + "\\";
     fs_->CreateFolders(path_.substr(0, path_.size() - 1));
   }
-  ~ScratchFolder() {
-    // SHFileOperation would pull in the shell; the tree here is shallow.
-    Remove(path_);
-  }
+  ~ScratchFolder() { test::RemoveFolderTree(path_); }
   ScratchFolder(const ScratchFolder&) = delete;
   ScratchFolder& operator=(const ScratchFolder&) = delete;
 
@@ -43,26 +41,6 @@ class ScratchFolder {
   }
 
  private:
-  static void Remove(const std::string& folder) {
-    WIN32_FIND_DATAW fd;
-    HANDLE h = ::FindFirstFileW(Widen(folder + "*").c_str(), &fd);
-    if (h != INVALID_HANDLE_VALUE) {
-      do {
-        const std::wstring name = fd.cFileName;
-        if (name == L"." || name == L"..") continue;
-        const std::string p = folder + Narrow(name);
-        ::SetFileAttributesW(Widen(p).c_str(), FILE_ATTRIBUTE_NORMAL);
-        if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-          Remove(p + "\\");
-        } else {
-          ::DeleteFileW(Widen(p).c_str());
-        }
-      } while (::FindNextFileW(h, &fd));
-      ::FindClose(h);
-    }
-    ::RemoveDirectoryW(Widen(folder).c_str());
-  }
-
   std::unique_ptr<FileSystem> fs_ = MakeNativeFileSystem();
   std::string path_;
 };

@@ -95,8 +95,11 @@ int TResExtract::ExtractFromSources(const std::vector<std::string>& sources) {
       if (fs_.FolderExists(sources[i])) {
         ScanFolder(AddBackslash(sources[i]));
       } else {
-        const bool file_next = i + 1 < sources.size() && !fs_.FolderExists(sources[i + 1]);
-        ExtractFromFile(sources[i], file_next ? sources[i + 1] : std::string());
+        std::size_t files = 0;  // how many sources after this one are files
+        while (files < kFilesAhead && i + 1 + files < sources.size() && !fs_.FolderExists(sources[i + 1 + files])) {
+          ++files;
+        }
+        ExtractFromFile(sources[i], std::span(sources).subspan(i + 1, files));
       }
     }
   });
@@ -111,13 +114,26 @@ void TResExtract::ScanFolder(const std::string& folder) {
   const std::unique_ptr<FolderListing> listing = fs_.ListFolder(folder);
   if (!listing) return;
   const FlagScope polling(poll_between_windows_, true);
-  // One entry ahead, so that the next file can be read while one is searched.
-  DirEntry entry;
-  DirEntry next;
-  bool has_next = listing->Next(next);
-  while (has_next) {
-    entry = std::move(next);
-    has_next = listing->Next(next);
+  // A few entries ahead, so that the next files can be read while one is
+  // searched.
+  std::deque<DirEntry> ahead;
+  bool listed = false;
+  const auto fill = [&] {
+    while (!listed && ahead.size() <= kFilesAhead) {
+      DirEntry e;
+      if (listing->Next(e)) {
+        ahead.push_back(std::move(e));
+      } else {
+        listed = true;
+      }
+    }
+  };
+  fill();
+  std::vector<std::string> then;
+  while (!ahead.empty()) {
+    const DirEntry entry = std::move(ahead.front());
+    ahead.pop_front();
+    fill();
     if (progress_.IsCancelled()) break;  // the file in hand was finished first
     if (entry.name == "." || entry.name == "..") continue;
     switch (entry.kind) {
@@ -125,8 +141,12 @@ void TResExtract::ScanFolder(const std::string& folder) {
         ScanFolder(folder + entry.name + kPathSeparator);
         break;
       case EntryKind::kFile:
-        ExtractFromFile(folder + entry.name,
-                        has_next && next.kind == EntryKind::kFile ? folder + next.name : std::string());
+        then.clear();
+        for (const DirEntry& e : ahead) {
+          if (e.kind != EntryKind::kFile) break;
+          then.push_back(folder + e.name);
+        }
+        ExtractFromFile(folder + entry.name, then);
         break;
       case EntryKind::kLinkedFolder:  // following links could walk for ever
       case EntryKind::kOther:
@@ -146,7 +166,7 @@ std::unique_ptr<TResExtract::OpenSource> TResExtract::Open(const std::string& pa
   auto source = std::make_unique<OpenSource>();
   source->path = path;
   source->file = fs_.OpenFile(path);
-  if (!source->file) return nullptr;
+  if (!source->file) return source;
   const std::uint64_t size = source->file->Size();
   // Between windows of a large file: how far the run is, and (in a folder
   // walk) Cancel. A cancelled file keeps the images already written.
@@ -159,23 +179,31 @@ std::unique_ptr<TResExtract::OpenSource> TResExtract::Open(const std::string& pa
   return source;
 }
 
-void TResExtract::PrepareNext(const std::string& path) {
-  if (SkipsByName(path)) return;
-  next_ = Open(path);
-  if (next_) next_->reader->StartReading();
-}
+void TResExtract::ExtractFromFile(const std::string& path) { ExtractFromFile(path, {}); }
 
-void TResExtract::ExtractFromFile(const std::string& path) { ExtractFromFile(path, std::string()); }
-
-void TResExtract::ExtractFromFile(const std::string& path, const std::string& then) {
-  std::unique_ptr<OpenSource> prepared = std::move(next_);
-  if (prepared && prepared->path != path) prepared.reset();
-  if (!then.empty()) PrepareNext(then);
+void TResExtract::ExtractFromFile(const std::string& path, std::span<const std::string> then) {
+  std::unique_ptr<OpenSource> source;
+  if (!prepared_.empty() && prepared_.front()->path == path) {
+    source = std::move(prepared_.front());
+    prepared_.pop_front();
+  }
+  // What is prepared must be what comes next; the rest is prepared now.
+  std::size_t kept = 0;
+  while (kept < prepared_.size() && kept < then.size() && prepared_[kept]->path == then[kept]) ++kept;
+  prepared_.resize(kept);
+  for (std::size_t i = kept; i < then.size() && i < kFilesAhead; ++i) {
+    if (SkipsByName(then[i])) {
+      prepared_.push_back(std::make_unique<OpenSource>(OpenSource{then[i], nullptr, nullptr}));
+      continue;
+    }
+    prepared_.push_back(Open(then[i]));
+    if (prepared_.back()->reader) prepared_.back()->reader->StartReading();
+  }
   if (SkipsByName(path)) return;
 
   status_.ShowStatus(path);
-  const std::unique_ptr<OpenSource> source = prepared ? std::move(prepared) : Open(path);
-  if (!source) return;  // cannot be opened: passed over without a word
+  if (!source) source = Open(path);
+  if (!source->file) return;  // cannot be opened: passed over without a word
   ByteSource* const file = source->file.get();
   WindowReader& reader = *source->reader;
   ImageSearch search(reader, RulesFor(options_.all_images));
@@ -265,10 +293,10 @@ void TResExtract::WriteImage(ByteSource& file, ByteSource& source, const std::st
 void TResExtract::TellingWrittenBefore(const std::function<void()>& run) {
   // A file opened early is not held open after the run (where it could not
   // be deleted meanwhile).
-  struct DropNext {
-    std::unique_ptr<OpenSource>& next;
-    ~DropNext() { next.reset(); }
-  } drop_next{next_};
+  struct DropPrepared {
+    std::deque<std::unique_ptr<OpenSource>>& prepared;
+    ~DropPrepared() { prepared.clear(); }
+  } drop_prepared{prepared_};
   try {
     run();
   } catch (const OutputWriteError& e) {

@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <deque>
 #include <functional>
 #include <memory>
 #include <set>
@@ -25,6 +26,9 @@ namespace gd {
 // At most this many images are considered per source file, unless every
 // image is asked for.
 inline constexpr std::size_t kMaxImagesPerFile = 1000;
+
+// How many files after the one in hand are opened and read ahead.
+inline constexpr std::size_t kFilesAhead = 3;
 
 // Sources larger than this report how far through them a run is.
 inline constexpr std::uint64_t kFileProgressThreshold = std::uint64_t{64} << 20;
@@ -70,7 +74,8 @@ class TResExtract {
 
  private:
   // A file opened for the search, its reader's first window perhaps being
-  // read already.
+  // read already; file is null when it could not be opened, or is passed
+  // over by name.
   struct OpenSource {
     std::string path;
     std::unique_ptr<ByteSource> file;
@@ -80,13 +85,11 @@ class TResExtract {
   bool BeginRun();
   // Whether the run passes the file over for its extension.
   bool SkipsByName(const std::string& path) const;
-  // nullptr when the file cannot be opened.
   std::unique_ptr<OpenSource> Open(const std::string& path);
-  // Opens the file searched after the one in hand and has its first window
-  // read meanwhile.
-  void PrepareNext(const std::string& path);
-  // ExtractFromFile, preparing then (unless empty) as the file after it.
-  void ExtractFromFile(const std::string& path, const std::string& then);
+  // ExtractFromFile, with the files that come after it (the first
+  // kFilesAhead of them are opened, and their first windows read, while it
+  // is searched).
+  void ExtractFromFile(const std::string& path, std::span<const std::string> then);
   // source reads file through the search's windows; file itself may be
   // read from the write queue's thread.
   void WriteImage(ByteSource& file, ByteSource& source, const std::string& path, const FoundImage& image,
@@ -112,7 +115,9 @@ class TResExtract {
   WriteQueue writes_{fs_, std::size_t{16} << 20};
   // Reads the next window of a large source while one is searched.
   ReadAhead read_ahead_;
-  std::unique_ptr<OpenSource> next_;  // the file searched next, opened early
+  // The files searched next, in order, opened early: small files go by
+  // faster than one can be handed from thread to thread.
+  std::deque<std::unique_ptr<OpenSource>> prepared_;
   const WriteQueue::Collector collect_written_ = [this](const WrittenImage& image) { Written(image); };
   // The pictures written in this run, for SetUnique.
   std::set<Sha256Digest> written_pictures_;

@@ -73,7 +73,8 @@ class FileSystem {
   // process. Throws ReadError when the source cannot give them.
   virtual bool CreateNewFileFrom(const std::string& path, ByteSource& source, std::uint64_t offset,
                                  std::uint64_t length) {
-    std::vector<std::uint8_t> bytes = WithOutOfMemory([&] { return std::vector<std::uint8_t>(static_cast<std::size_t>(length)); });
+    std::vector<std::uint8_t> bytes =
+        WithOutOfMemory([&] { return std::vector<std::uint8_t>(static_cast<std::size_t>(length)); });
     if (source.ReadAt(offset, bytes) != bytes.size()) throw ReadError();
     return CreateNewFile(path, bytes);
   }

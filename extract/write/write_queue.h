@@ -1,15 +1,16 @@
 #pragma once
 // Writes output files on a thread of its own, in the order they are queued,
-// while the run goes on searching (and encodes those that are PNG). Creating a file costs the file system more
-// than searching a megabyte, so a run that finds many images would otherwise
-// spend much of its time waiting for file creation.
+// while the run goes on searching (and encodes those that are PNG). Creating
+// a file costs the file system more than searching a megabyte, so a run that
+// finds many images would otherwise spend much of its time waiting for file
+// creation.
 //
 // Everything the run reports (the count, the progress, the log) happens on
 // the run's own thread, when it collects the files that have been written.
 // A file whose name is found taken when it is written is dropped, uncounted.
-// The first write (or encoding) that fails stops the queue: the files queued after it are
-// not written, and the failure is thrown to the run when it next queues or
-// collects.
+// The first write (or encoding) that fails stops the queue: the files queued
+// after it are not written, and the failure is thrown to the run when it next
+// queues or collects.
 
 #include <condition_variable>
 #include <cstddef>

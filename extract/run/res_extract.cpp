@@ -82,7 +82,7 @@ int TResExtract::ExtractFromFiles(const std::vector<std::string>& files) {
 
 int TResExtract::ExtractFromFolder(const std::string& folder) {
   if (!BeginRun()) return 0;
-  TellingWrittenBefore([&] { ScanFolder(AddBackslash(folder)); });
+  TellingWrittenBefore([&] { ScanFolderTree(AddBackslash(folder)); });
   return image_count_;
 }
 
@@ -93,7 +93,7 @@ int TResExtract::ExtractFromSources(const std::vector<std::string>& sources) {
     for (std::size_t i = 0; i < sources.size(); ++i) {
       if (i > 0 && progress_.IsCancelled()) break;
       if (fs_.FolderExists(sources[i])) {
-        ScanFolder(AddBackslash(sources[i]));
+        ScanFolderTree(AddBackslash(sources[i]));
       } else {
         std::size_t files = 0;  // how many sources after this one are files
         while (files < kFilesAhead && i + 1 + files < sources.size() && !fs_.FolderExists(sources[i + 1 + files])) {
@@ -107,6 +107,10 @@ int TResExtract::ExtractFromSources(const std::vector<std::string>& sources) {
 }
 
 void TResExtract::ScanFolder(const std::string& folder) {
+  WritingAll([&] { ScanFolderTree(folder); });
+}
+
+void TResExtract::ScanFolderTree(const std::string& folder) {
   // The save folder is never searched, so a run never reads its own output.
   // Whole paths are compared: comparing only a leading part would skip
   // unrelated folders that share it.
@@ -138,7 +142,7 @@ void TResExtract::ScanFolder(const std::string& folder) {
     if (entry.name == "." || entry.name == "..") continue;
     switch (entry.kind) {
       case EntryKind::kFolder:
-        ScanFolder(folder + entry.name + kPathSeparator);
+        ScanFolderTree(folder + entry.name + kPathSeparator);
         break;
       case EntryKind::kFile:
         then.clear();
@@ -179,7 +183,9 @@ std::unique_ptr<TResExtract::OpenSource> TResExtract::Open(const std::string& pa
   return source;
 }
 
-void TResExtract::ExtractFromFile(const std::string& path) { ExtractFromFile(path, {}); }
+void TResExtract::ExtractFromFile(const std::string& path) {
+  WritingAll([&] { ExtractFromFile(path, {}); });
+}
 
 void TResExtract::ExtractFromFile(const std::string& path, std::span<const std::string> then) {
   std::unique_ptr<OpenSource> source;
@@ -201,32 +207,27 @@ void TResExtract::ExtractFromFile(const std::string& path, std::span<const std::
   }
   if (SkipsByName(path)) return;
 
+  // The count shown keeps up with the files written behind the search.
+  writes_.CollectWritten(collect_written_);
   status_.ShowStatus(path);
   if (!source) source = Open(path);
   if (!source->file) return;  // cannot be opened: passed over without a word
-  ByteSource* const file = source->file.get();
   WindowReader& reader = *source->reader;
   ImageSearch search(reader, RulesFor(options_.all_images));
-  try {
-    for (std::size_t index = 0; options_.all_images || index < kMaxImagesPerFile; ++index) {
-      const std::optional<FoundImage> image = search.Next();
-      if (!image) break;
-      if (image->kind == ImageKind::kDib) {
-        const BitmapInfoHeader& h = image->dib.source;
-        if ((options_.exclude_flags & kNoCurRes) && IsCursorShape(h)) continue;
-        if ((options_.exclude_flags & kNoIcoRes) && IsIconShape(h)) continue;
-      }
-      WriteImage(*file, reader, path, *image, index);
+  for (std::size_t index = 0; options_.all_images || index < kMaxImagesPerFile; ++index) {
+    const std::optional<FoundImage> image = search.Next();
+    if (!image) break;
+    if (image->kind == ImageKind::kDib) {
+      const BitmapInfoHeader& h = image->dib.source;
+      if ((options_.exclude_flags & kNoCurRes) && IsCursorShape(h)) continue;
+      if ((options_.exclude_flags & kNoIcoRes) && IsIconShape(h)) continue;
     }
-  } catch (...) {
-    // The images queued before the failure are written and counted.
-    writes_.FinishQuietly(collect_written_);
-    throw;
+    WriteImage(source->file, reader, path, *image, index);
   }
-  writes_.Finish(collect_written_);
+  if (options_.unique) writes_.Finish(collect_written_);
 }
 
-void TResExtract::WriteImage(ByteSource& file, ByteSource& source, const std::string& path, const FoundImage& image,
+void TResExtract::WriteImage(const std::shared_ptr<ByteSource>& file, ByteSource& source, const std::string& path, const FoundImage& image,
                              std::size_t index) {
   WrittenImage written{path, image.offset, image.kind, 0, 0, 0, {}, {}};
   std::vector<std::uint8_t> bytes;
@@ -298,9 +299,25 @@ void TResExtract::TellingWrittenBefore(const std::function<void()>& run) {
     ~DropPrepared() { prepared.clear(); }
   } drop_prepared{prepared_};
   try {
-    run();
+    WritingAll(run);
   } catch (const OutputWriteError& e) {
     throw OutputWriteError(e, OutputWriteFailedMessage(e, image_count_));
+  }
+}
+
+void TResExtract::WritingAll(const std::function<void()>& body) {
+  if (in_run_) {
+    body();
+    return;
+  }
+  const FlagScope running(in_run_, true);
+  try {
+    body();
+    writes_.Finish(collect_written_);
+  } catch (...) {
+    // What was queued before the failure is written and counted.
+    writes_.FinishQuietly(collect_written_);
+    throw;
   }
 }
 

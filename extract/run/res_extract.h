@@ -78,11 +78,13 @@ class TResExtract {
   // over by name.
   struct OpenSource {
     std::string path;
-    std::unique_ptr<ByteSource> file;
+    std::shared_ptr<ByteSource> file;  // shared with the copies queued from it
     std::unique_ptr<WindowReader> reader;
   };
 
   bool BeginRun();
+  // ScanFolder, inside a run.
+  void ScanFolderTree(const std::string& folder);
   // Whether the run passes the file over for its extension.
   bool SkipsByName(const std::string& path) const;
   std::unique_ptr<OpenSource> Open(const std::string& path);
@@ -92,11 +94,14 @@ class TResExtract {
   void ExtractFromFile(const std::string& path, std::span<const std::string> then);
   // source reads file through the search's windows; file itself may be
   // read from the write queue's thread.
-  void WriteImage(ByteSource& file, ByteSource& source, const std::string& path, const FoundImage& image,
+  void WriteImage(const std::shared_ptr<ByteSource>& file, ByteSource& source, const std::string& path, const FoundImage& image,
                   std::size_t index);
   // Runs a run's body; a file that cannot be written is told with the
   // number of images written before it.
   void TellingWrittenBefore(const std::function<void()>& run);
+  // Runs body, and then writes and counts every file it queued, unless it
+  // is part of a run that does so at its end.
+  void WritingAll(const std::function<void()>& body);
   // Counts a file the write queue has written, and tells the user and the log.
   void Written(const WrittenImage& image);
 
@@ -110,9 +115,12 @@ class TResExtract {
   // Inside a folder walk, Cancel is also asked for between the windows of a
   // large file.
   bool poll_between_windows_ = false;
-  // Output files are written behind the search; a source's files are all
-  // written, and counted, before the next source is started.
+  // Output files are written behind the search, across sources: waiting for
+  // a source's last file before searching the next would leave one thread
+  // idle for each source. With unique pictures a source's files are written
+  // first, so that the names they take are seen before a picture is known.
   WriteQueue writes_{fs_, std::size_t{16} << 20};
+  bool in_run_ = false;  // inside WritingAll
   // Reads the next window of a large source while one is searched.
   ReadAhead read_ahead_;
   // The files searched next, in order, opened early: small files go by

@@ -19,17 +19,18 @@ WriteQueue::Item WriteQueue::Item::AsPng(WrittenImage image, RgbaImage pixels, P
   return item;
 }
 
-WriteQueue::Item WriteQueue::Item::CopyOf(WrittenImage image, ByteSource& source, std::uint64_t offset,
-                                          std::uint64_t length) {
+WriteQueue::Item WriteQueue::Item::CopyOf(WrittenImage image, std::shared_ptr<ByteSource> source,
+                                          std::uint64_t offset, std::uint64_t length) {
   Item item;
   item.image = std::move(image);
-  item.copy_from = &source;
+  item.copy_from = std::move(source);
   item.offset = offset;
   item.length = length;
   return item;
 }
 
-WriteQueue::WriteQueue(FileSystem& fs, std::size_t max_pending) : fs_(fs), max_pending_(max_pending) {}
+WriteQueue::WriteQueue(FileSystem& fs, std::size_t max_pending, std::size_t max_items)
+    : fs_(fs), max_pending_(max_pending), max_items_(max_items) {}
 
 WriteQueue::~WriteQueue() {
   if (!worker_.joinable()) return;
@@ -44,7 +45,9 @@ WriteQueue::~WriteQueue() {
 void WriteQueue::Submit(Item item, const Collector& collect) {
   if (!worker_.joinable()) worker_ = std::thread([this] { Work(); });
   std::unique_lock lock(mutex_);
-  changed_.wait(lock, [this] { return failure_ || pending_.empty() || pending_bytes_ < max_pending_; });
+  changed_.wait(lock, [this] {
+    return failure_ || pending_.empty() || (pending_bytes_ < max_pending_ && pending_.size() < max_items_);
+  });
   Collect(lock, collect);
   ThrowFailure(lock);
   // A copy holds no memory of its own until it is written.
@@ -52,6 +55,12 @@ void WriteQueue::Submit(Item item, const Collector& collect) {
   pending_bytes_ += weight;
   pending_.push_back({std::move(item), weight});
   changed_.notify_all();
+}
+
+void WriteQueue::CollectWritten(const Collector& collect) {
+  std::unique_lock lock(mutex_);
+  Collect(lock, collect);
+  ThrowFailure(lock);
 }
 
 void WriteQueue::Finish(const Collector& collect) {
@@ -106,6 +115,7 @@ void WriteQueue::Work() {
       created = item.copy_from != nullptr
                     ? fs_.CreateNewFileFrom(item.image.file, *item.copy_from, item.offset, item.length)
                     : fs_.CreateNewFile(item.image.file, item.bytes);
+      item.copy_from.reset();  // its source may be closed now
     } catch (...) {
       failure = std::current_exception();
     }

@@ -18,6 +18,7 @@
 #include <deque>
 #include <exception>
 #include <functional>
+#include <memory>
 #include <mutex>
 #include <optional>
 #include <thread>
@@ -43,20 +44,21 @@ class WriteQueue {
     // Bytes of a source written as they are: copied from it on the queue's
     // thread (file to file where the system can), so that a large embedded
     // image never passes through memory. The source must allow reads from
-    // two threads and outlive the Finish after this Submit.
-    ByteSource* copy_from = nullptr;
+    // two threads; the item keeps it open until it is written.
+    std::shared_ptr<ByteSource> copy_from;
     std::uint64_t offset = 0;
     std::uint64_t length = 0;
 
     static Item OfBytes(WrittenImage image, std::vector<std::uint8_t> bytes);
     static Item AsPng(WrittenImage image, RgbaImage pixels, PngEncoder& encoder);
-    static Item CopyOf(WrittenImage image, ByteSource& source, std::uint64_t offset, std::uint64_t length);
+    static Item CopyOf(WrittenImage image, std::shared_ptr<ByteSource> source, std::uint64_t offset,
+                       std::uint64_t length);
   };
   using Collector = std::function<void(const WrittenImage& image)>;
 
   // At most max_pending bytes wait to be written (one larger file may wait
-  // alone).
-  WriteQueue(FileSystem& fs, std::size_t max_pending);
+  // alone), in at most max_items files (each copy may hold its source open).
+  WriteQueue(FileSystem& fs, std::size_t max_pending, std::size_t max_items = 256);
   ~WriteQueue();
   WriteQueue(const WriteQueue&) = delete;
   WriteQueue& operator=(const WriteQueue&) = delete;
@@ -64,6 +66,9 @@ class WriteQueue {
   // Queues a file, after handing the files written so far to collect. Waits
   // while too much is pending. Throws the failure of an earlier write.
   void Submit(Item item, const Collector& collect);
+  // Hands the files written so far to collect, without waiting for more;
+  // throws the failure of an earlier write.
+  void CollectWritten(const Collector& collect);
   // Waits until every queued file is written (or the queue has stopped at a
   // failure), hands each written file to collect, then throws the failure if
   // there was one. The queue is empty and ready for more afterwards.
@@ -79,6 +84,7 @@ class WriteQueue {
 
   FileSystem& fs_;
   const std::size_t max_pending_;
+  const std::size_t max_items_;
   std::thread worker_;
   std::mutex mutex_;
   std::condition_variable changed_;

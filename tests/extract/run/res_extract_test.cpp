@@ -194,7 +194,7 @@ TEST_F(Runs, CancelStopsBeforeTheNextEntryAtEveryLevel) {
   tmp_.Write("src/b/3.ico", IconAndCursor());
   // Poll 1: "src/a" or "src/b" or ".", ... Cancel as soon as one file is done.
   host_.on_poll = [&] {
-    if (!host_.counts.empty() && host_.cancel_at_poll == 0) host_.cancel_at_poll = host_.polls;
+    if (!host_.statuses.empty() && host_.cancel_at_poll == 0) host_.cancel_at_poll = host_.polls;
   };
   const int written = engine_.ExtractFromFolder(tmp_ / "src");
   EXPECT_EQ(written, 2);  // the file in hand was finished, nothing after it
@@ -225,7 +225,7 @@ TEST_F(Runs, FilesOpenedAheadAreSearchedInTurnAndNotHeldAfterTheRun) {
 
   // Cancelled after the first file, with the second opened already.
   host_.on_poll = [&] {
-    if (host_.counts.size() == 2 && host_.cancel_at_poll == 0) host_.cancel_at_poll = host_.polls;
+    if (host_.statuses.size() == 1 && host_.cancel_at_poll == 0) host_.cancel_at_poll = host_.polls;
   };
   host_.counts.clear();
   host_.statuses.clear();
@@ -319,7 +319,7 @@ TEST_F(Runs, TheSaveFolderIsReadAfreshForEveryImage) {
   const std::string other = tmp_.MakeFolder("other");
   // Moving the save folder while the walk lets the user interface run.
   host_.on_poll = [&] {
-    if (!host_.counts.empty()) engine_.SetSaveDir(other);
+    if (!host_.statuses.empty()) engine_.SetSaveDir(other);
   };
   EXPECT_EQ(engine_.ExtractFromFolder(tmp_ / "src"), 2);
   EXPECT_EQ(FileNames(save_).size(), 1u);

@@ -38,14 +38,14 @@ WriteQueue::~WriteQueue() {
     const std::lock_guard lock(mutex_);
     quit_ = true;
   }
-  changed_.notify_all();
+  to_worker_.notify_one();
   worker_.join();
 }
 
 void WriteQueue::Submit(Item item, const Collector& collect) {
   if (!worker_.joinable()) worker_ = std::thread([this] { Work(); });
   std::unique_lock lock(mutex_);
-  changed_.wait(lock, [this] {
+  WaitForWorker(lock, [this] {
     return failure_ || pending_.empty() || (pending_bytes_ < max_pending_ && pending_.size() < max_items_);
   });
   Collect(lock, collect);
@@ -53,8 +53,10 @@ void WriteQueue::Submit(Item item, const Collector& collect) {
   // A copy holds no memory of its own until it is written.
   const std::size_t weight = item.bytes.size() + (item.pixels ? item.pixels->rgba.size() : 0);
   pending_bytes_ += weight;
+  // The worker waits only for an empty queue.
+  const bool idle = pending_.empty();
   pending_.push_back({std::move(item), weight});
-  changed_.notify_all();
+  if (idle) to_worker_.notify_one();
 }
 
 void WriteQueue::CollectWritten(const Collector& collect) {
@@ -65,7 +67,7 @@ void WriteQueue::CollectWritten(const Collector& collect) {
 
 void WriteQueue::Finish(const Collector& collect) {
   std::unique_lock lock(mutex_);
-  changed_.wait(lock, [this] { return pending_.empty() || (failure_ && !busy_); });
+  WaitForWorker(lock, [this] { return pending_.empty() || (failure_ && !busy_); });
   Collect(lock, collect);
   ThrowFailure(lock);
 }
@@ -91,7 +93,7 @@ void WriteQueue::Collect(std::unique_lock<std::mutex>& lock, const Collector& co
 void WriteQueue::ThrowFailure(std::unique_lock<std::mutex>& lock) {
   if (!failure_) return;
   // What was queued after the failure is not written; the queue starts over.
-  changed_.wait(lock, [this] { return !busy_; });
+  WaitForWorker(lock, [this] { return !busy_; });
   pending_.clear();
   pending_bytes_ = 0;
   std::rethrow_exception(std::exchange(failure_, nullptr));
@@ -100,7 +102,7 @@ void WriteQueue::ThrowFailure(std::unique_lock<std::mutex>& lock) {
 void WriteQueue::Work() {
   std::unique_lock lock(mutex_);
   for (;;) {
-    changed_.wait(lock, [this] { return quit_ || (!pending_.empty() && !failure_); });
+    to_worker_.wait(lock, [this] { return quit_ || (!pending_.empty() && !failure_); });
     if (quit_) return;
     busy_ = true;
     Item& item = pending_.front().item;
@@ -130,7 +132,7 @@ void WriteQueue::Work() {
       if (created) written_.push_back(std::move(item));
       pending_.pop_front();
     }
-    changed_.notify_all();
+    if (run_waiting_) to_run_.notify_one();
   }
 }
 

@@ -80,6 +80,13 @@ class WriteQueue {
  private:
   void Collect(std::unique_lock<std::mutex>& lock, const Collector& collect);
   void ThrowFailure(std::unique_lock<std::mutex>& lock);
+  // Waits on the run's thread until the worker makes done() true.
+  template <typename Done>
+  void WaitForWorker(std::unique_lock<std::mutex>& lock, Done done) {
+    run_waiting_ = true;
+    to_run_.wait(lock, done);
+    run_waiting_ = false;
+  }
   void Work();
 
   FileSystem& fs_;
@@ -87,7 +94,11 @@ class WriteQueue {
   const std::size_t max_items_;
   std::thread worker_;
   std::mutex mutex_;
-  std::condition_variable changed_;
+  // Each side is woken only when it waits: a wake-up for every file would
+  // cost a good part of writing a small one.
+  std::condition_variable to_worker_;
+  std::condition_variable to_run_;
+  bool run_waiting_ = false;
   struct Pending {
     Item item;
     std::size_t weight = 0;  // its bytes or pixels, as counted in pending_bytes_

@@ -227,8 +227,8 @@ void TResExtract::ExtractFromFile(const std::string& path, std::span<const std::
   if (options_.unique) writes_.Finish(collect_written_);
 }
 
-void TResExtract::WriteImage(const std::shared_ptr<ByteSource>& file, ByteSource& source, const std::string& path, const FoundImage& image,
-                             std::size_t index) {
+void TResExtract::WriteImage(const std::shared_ptr<ByteSource>& file, ByteSource& source, const std::string& path,
+                             const FoundImage& image, std::size_t index) {
   WrittenImage written{path, image.offset, image.kind, 0, 0, 0, {}, {}};
   std::vector<std::uint8_t> bytes;
   std::optional<RgbaImage> pixels;

@@ -5,7 +5,10 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
+
 #include "base/errors.h"
+#include "extract/source/span_source.h"
 
 namespace gd {
 namespace {
@@ -15,10 +18,11 @@ class RecordingFiles final : public FileSystem {
  public:
   std::unique_ptr<FolderListing> ListFolder(const std::string&) override { return nullptr; }
   std::unique_ptr<ByteSource> OpenFile(const std::string&) override { return nullptr; }
-  void WriteNewFile(const std::string& path, std::span<const std::uint8_t>) override {
+  void WriteNewFile(const std::string& path, std::span<const std::uint8_t> bytes) override {
     if (path == fail) throw CreateFileError(path);
     const std::lock_guard lock(mutex);
     written.push_back(path);
+    sizes.push_back(bytes.size());
   }
   bool FileExists(const std::string&) override { return false; }
   bool FolderExists(const std::string&) override { return true; }
@@ -28,6 +32,7 @@ class RecordingFiles final : public FileSystem {
 
   std::mutex mutex;
   std::vector<std::string> written;
+  std::vector<std::size_t> sizes;
   std::string fail;
 };
 
@@ -72,6 +77,27 @@ TEST(WriteQueue, TheFirstFailureStopsTheQueueAndReachesTheRun) {
   queue.Submit(File("e"), collect);
   queue.Finish(collect);
   EXPECT_EQ(collected, (std::vector<std::string>{"a", "e"}));
+}
+
+TEST(WriteQueue, ACopyKeepsItsSourceOpenUntilWrittenAndNoLonger) {
+  RecordingFiles files;
+  WriteQueue queue(files, 1 << 20, 2);  // copies weigh nothing: at most two wait
+  const std::vector<std::uint8_t> bytes(100, 3);
+  std::weak_ptr<ByteSource> held;
+  const auto collect = [](const WrittenImage&) {};
+  {
+    const auto source = std::make_shared<SpanSource>(bytes);
+    held = source;
+    for (const char* name : {"a", "b", "c"}) {
+      WrittenImage image;
+      image.file = name;
+      queue.Submit(WriteQueue::Item::CopyOf(std::move(image), source, 10, 20), collect);
+    }
+  }  // the run has moved on to the next source
+  queue.Finish(collect);
+  EXPECT_EQ(files.written, (std::vector<std::string>{"a", "b", "c"}));
+  EXPECT_EQ(files.sizes, (std::vector<std::size_t>{20, 20, 20}));
+  EXPECT_TRUE(held.expired());
 }
 
 }  // namespace

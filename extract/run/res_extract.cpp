@@ -227,7 +227,7 @@ void TResExtract::ExtractFromFile(const std::string& path, std::span<const std::
   if (options_.unique) writes_.Finish(collect_written_);
 }
 
-void TResExtract::WriteImage(const std::shared_ptr<ByteSource>& file, ByteSource& source, const std::string& path,
+void TResExtract::WriteImage(const std::shared_ptr<ByteSource>& file, WindowReader& source, const std::string& path,
                              const FoundImage& image, std::size_t index) {
   WrittenImage written{path, image.offset, image.kind, 0, 0, 0, {}, {}};
   std::vector<std::uint8_t> bytes;
@@ -284,7 +284,13 @@ void TResExtract::WriteImage(const std::shared_ptr<ByteSource>& file, ByteSource
   if (image.kind != ImageKind::kDib) {
     bytes = ReadRange(source, image.offset, image.length);
   } else {
-    bytes = BuildBitmapFile(ReadRange(source, image.offset, BitmapSourceLength(image.dib)), image.dib);
+    // Read again only where the window in hand does not hold it all.
+    const std::uint64_t available = image.offset < source.Size() ? source.Size() - image.offset : 0;
+    const auto length = static_cast<std::size_t>(std::min<std::uint64_t>(BitmapSourceLength(image.dib), available));
+    std::vector<std::uint8_t> read;
+    std::optional<std::span<const std::uint8_t>> from = source.Held(image.offset, length);
+    if (!from) from = read = ReadRange(source, image.offset, length);
+    bytes = BuildBitmapFile(*from, image.dib);
   }
   if (options_.unique && !pixels && !written_pictures_.insert(Sha256(bytes)).second) return;
 

@@ -94,7 +94,7 @@ class TResExtract {
   void ExtractFromFile(const std::string& path, std::span<const std::string> then);
   // source reads file through the search's windows; file itself may be
   // read from the write queue's thread.
-  void WriteImage(const std::shared_ptr<ByteSource>& file, ByteSource& source, const std::string& path,
+  void WriteImage(const std::shared_ptr<ByteSource>& file, WindowReader& source, const std::string& path,
                   const FoundImage& image, std::size_t index);
   // Runs a run's body; a file that cannot be written is told with the
   // number of images written before it.

@@ -138,6 +138,17 @@ void WindowReader::DropReadAhead() noexcept {
   ahead_.clear();
 }
 
+std::optional<std::span<const std::uint8_t>> WindowReader::Held(std::uint64_t offset, std::size_t length) const {
+  if (memory_) {
+    if (offset > size_ || length > size_ - offset) return std::nullopt;
+    return memory_->subspan(static_cast<std::size_t>(offset), length);
+  }
+  if (!has_window_ || offset < base_ || offset - base_ > length_ || length > length_ - (offset - base_)) {
+    return std::nullopt;
+  }
+  return std::span<const std::uint8_t>(bytes_).subspan(static_cast<std::size_t>(offset - base_), length);
+}
+
 std::size_t WindowReader::ReadAt(std::uint64_t offset, std::span<std::uint8_t> out) {
   if (memory_) {
     if (offset >= size_) return 0;

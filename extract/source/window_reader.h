@@ -65,6 +65,10 @@ class WindowReader final : public ByteSource {
   // source: images larger than a window, or beyond it, are read by position.
   std::size_t ReadAt(std::uint64_t offset, std::span<std::uint8_t> out) override;
   std::optional<std::span<const std::uint8_t>> InMemory() const override { return memory_; }
+  // The bytes [offset, offset + length) where they lie in memory already (in
+  // the window in hand, or the whole source), without moving the window;
+  // nullopt otherwise.
+  std::optional<std::span<const std::uint8_t>> Held(std::uint64_t offset, std::size_t length) const;
 
  private:
   bool Holds(std::uint64_t pos, std::size_t want) const {

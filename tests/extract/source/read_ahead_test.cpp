@@ -46,6 +46,10 @@ TEST(ReadAhead, WindowsHoldTheSourceBytesWhereverTheReaderMoves) {
     const std::span<const std::uint8_t> bytes = reader.From(pos, kLargestPeek);
     ASSERT_GE(bytes.size(), std::min<std::uint64_t>(kLargestPeek, source.Size() - pos)) << pos;
     for (std::size_t i = 0; i < bytes.size(); ++i) ASSERT_EQ(bytes[i], static_cast<std::uint8_t>(pos + i)) << pos;
+    // What the window in hand holds is lent, and nothing beyond it.
+    const std::optional<std::span<const std::uint8_t>> held = reader.Held(pos, bytes.size());
+    ASSERT_TRUE(held && held->data() == bytes.data() && held->size() == bytes.size()) << pos;
+    EXPECT_FALSE(reader.Held(pos, bytes.size() + 1)) << pos;
   }
 }
 

@@ -143,9 +143,7 @@ std::optional<std::span<const std::uint8_t>> WindowReader::Held(std::uint64_t of
     if (offset > size_ || length > size_ - offset) return std::nullopt;
     return memory_->subspan(static_cast<std::size_t>(offset), length);
   }
-  if (!has_window_ || offset < base_ || offset - base_ > length_ || length > length_ - (offset - base_)) {
-    return std::nullopt;
-  }
+  if (!Holds(offset, length)) return std::nullopt;
   return std::span<const std::uint8_t>(bytes_).subspan(static_cast<std::size_t>(offset - base_), length);
 }
 

@@ -29,9 +29,9 @@ namespace gd {
 
 // The most bytes a search needs to see whole at one position.
 inline constexpr std::size_t kLargestPeek = 64;
-// Small enough that a window, the ones read ahead and the search's own data
-// fit in the processors' second-level caches (1 MiB a core is common) while
-// the copy is still there, large enough that handing windows between two
+// Small enough that a window is searched while the copy is still in the
+// processors' caches (second-level caches of 1 MiB a core are common, and
+// windows are read ahead), large enough that handing windows between two
 // threads costs little beside copying them. On Wine's program files 512 KiB
 // searches a tenth faster than 1 MiB, and 256 KiB no faster again.
 inline constexpr std::size_t kDefaultWindowSize = std::size_t{1} << 19;
@@ -74,7 +74,7 @@ class WindowReader final : public ByteSource {
 
  private:
   bool Holds(std::uint64_t pos, std::size_t want) const {
-    return has_window_ && pos >= base_ && pos - base_ + want <= length_;
+    return has_window_ && pos >= base_ && pos - base_ <= length_ && want <= length_ - (pos - base_);
   }
   struct Window {
     std::vector<std::uint8_t> bytes;
